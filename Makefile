@@ -1,0 +1,39 @@
+# Varnock: `make` builds, `make test` runs every suite, `make demo` shows the tool at work.
+# PAYLOAD=<folder> builds build/win64/bin/Varnock.exe around another payload folder.
+
+BUILD      := build
+JOBS       ?= 2
+CMAKE_ARGS :=
+ifdef PAYLOAD
+CMAKE_ARGS += -DVARNOCK_PAYLOAD=$(abspath $(PAYLOAD))
+endif
+
+.PHONY: all bootstrap host win64 test demo fuzz format clean
+
+all: win64
+
+bootstrap:
+	@scripts/bootstrap
+
+host: bootstrap
+	@cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD)/host -j $(JOBS)
+
+# The Windows build needs the host tools (the archive packer) first.
+win64: host
+	@cmake -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNOCK_HOST_BIN=$(abspath $(BUILD)/host/bin) \
+	    $(CMAKE_ARGS) >/dev/null
+	@cmake --build $(BUILD)/win64 -j $(JOBS)
+
+test: win64
+	@scripts/run-tests
+
+demo: win64
+	@scripts/demo
+
+format:
+	@git ls-files '*.cpp' '*.h' '*.c' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD)
