@@ -1,0 +1,28 @@
+// The progress dialog's shared handles, its completion message and the progress operations
+// through which the update worker moves the dialog's two bars from its own thread.
+#pragma once
+
+#include <windows.h>
+
+// Window handles stored by the progress dialog's OnInitDialog before the worker starts, never
+// changed afterwards (no lock protects them). Each stays null until then, and stays null when
+// the dialog has no control with that id.
+extern HWND g_hDialog;    // the progress dialog; target of WM_UPDATE_DONE
+extern HWND g_hStepBar;   // progress bar 1000, the step bar (range 0..6)
+extern HWND g_hFileBar;   // progress bar 1001, the file bar (range 0..1000)
+extern HWND g_hFileLabel; // static text 1002, the file label (the worker sets its text)
+
+// Posted (never sent) to g_hDialog exactly once per run. wParam: the UpdateResult 0..7;
+// lParam: a detail value (the extractor's code for 5, a system error code for 1 and 6, else 0).
+#define WM_UPDATE_DONE (WM_APP + 1)
+
+// The progress operations. Each may be called from any thread; it sends one message
+// (SendMessage, so the caller waits until the dialog's thread has handled it) to the stored
+// handle and ignores the result. With a null handle it does nothing and returns.
+//
+// SetStepRange / SetFileRange: PBM_SETRANGE with minimum 0 and maximum the low 16 bits of n.
+// SetStepPos / SetFilePos: PBM_SETPOS with pos; the control clamps a position outside its range.
+void SetStepRange(int n);
+void SetStepPos(int pos);
+void SetFileRange(int n);
+void SetFilePos(int pos);
