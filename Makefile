@@ -3,10 +3,8 @@
 
 BUILD      := build
 JOBS       ?= 2
-CMAKE_ARGS :=
-ifdef PAYLOAD
-CMAKE_ARGS += -DVARNOCK_PAYLOAD=$(abspath $(PAYLOAD))
-endif
+# Passed on every configure, so a build without PAYLOAD returns to the demo payload.
+CMAKE_ARGS := -DVARNOCK_PAYLOAD=$(if $(PAYLOAD),$(abspath $(PAYLOAD)),)
 
 .PHONY: all bootstrap host win64 test demo fuzz format clean
 

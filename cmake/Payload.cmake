@@ -1,0 +1,40 @@
+# Embedding an update payload in a Windows executable as resource 130 of type "IDH_FILE".
+#
+#   varnock_add_payload(<target> <source> [DEPENDS <targets...>])
+#
+# <source> is either a folder, packed at build time with the host's `fpack create` and packed
+# again whenever a file in it changes, or a ready archive ending in .fpk, embedded as it is.
+# VARNOCK_HOST_BIN names the folder of the host tools (the Makefile passes build/host/bin).
+
+set(VARNOCK_HOST_BIN "" CACHE PATH "Folder of the host-built tools (fpack)")
+
+function(varnock_add_payload target source)
+    cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+    set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target}.payload)
+    file(MAKE_DIRECTORY ${dir})
+
+    if(source MATCHES "\\.fpk$" AND NOT IS_DIRECTORY "${source}")
+        set(archive ${source})
+        set(archive_depends ${source} ${ARG_DEPENDS})
+    else()
+        if(NOT VARNOCK_HOST_BIN)
+            message(FATAL_ERROR "varnock_add_payload: VARNOCK_HOST_BIN is not set (build with make)")
+        endif()
+        set(archive ${dir}/payload.fpk)
+        # Re-globbed on every build, so added or removed files repack the archive too.
+        file(GLOB_RECURSE inputs CONFIGURE_DEPENDS LIST_DIRECTORIES true "${source}/*")
+        add_custom_command(OUTPUT ${archive}
+            COMMAND ${VARNOCK_HOST_BIN}/fpack create ${archive} ${source}
+            DEPENDS ${inputs} ${VARNOCK_HOST_BIN}/fpack ${ARG_DEPENDS}
+            COMMENT "Packing payload ${source} for ${target}"
+            VERBATIM)
+        set(archive_depends ${archive})
+    endif()
+
+    set(rc ${dir}/payload.rc)
+    file(GENERATE OUTPUT ${rc} CONTENT "130 IDH_FILE \"${archive}\"\n")
+    target_sources(${target} PRIVATE ${rc})
+    set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${archive_depends}")
+    add_custom_target(${target}_payload DEPENDS ${archive_depends})
+    add_dependencies(${target} ${target}_payload)
+endfunction()

@@ -1,0 +1,161 @@
+// The update worker and its extraction callbacks.
+#include "update/UpdateWorker.h"
+
+#include "dialogs/Progress.h"
+#include "folderpack/Extractor.h"
+#include "framework/CString.h"
+#include "log/Log.h"
+#include "sys/Folder.h"
+#include "sys/Path.h"
+#include "sys/Process.h"
+#include "sys/Registry.h"
+#include "sys/Resource.h"
+#include "update/UpdateResult.h"
+
+#include <mbstring.h>
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+const char kServerKey[] = "SOFTWARE\\TOLVANE\\BaseSrv";
+const char kClientKey[] = "SOFTWARE\\TOLVANE\\InstRoot";
+const char kPathValue[] = "InstallPath";
+const char kTempName[] = "TMP";
+const char kWorkName[] = "WUTMP";
+const char kFeatureFolder[] = "TV\\CLI";
+const char kArchiveName[] = "WU.TPK";
+const char kSetupName[] = "Brennick.exe";
+const char kFallbackName[] = "Olvatine.exe";
+const int kArchiveResource = 130;
+const DWORD kStartDelay = 333;
+const DWORD kCleanupDelay = 1000;
+
+// Every path the worker builds lives in a buffer of this size, NUL included.
+const size_t kPathSize = MAX_PATH;
+
+// Appends text when it fits with its NUL; otherwise leaves the buffer as it was and gives 0.
+int AppendText(char* buffer, size_t capacity, const char* text) {
+    size_t used = strlen(buffer);
+    size_t add = strlen(text);
+    if (used + add >= capacity)
+        return 0;
+    memcpy(buffer + used, text, add + 1);
+    return 1;
+}
+
+// AppendBackslash that reports whether the buffer now ends with a separator.
+int EnsureBackslash(char* buffer, size_t capacity) {
+    AppendBackslash(buffer, capacity);
+    return HasTrailingBackslash(buffer);
+}
+
+UINT Report(int code, LPARAM detail) {
+    PostMessageA(g_hDialog, WM_UPDATE_DONE, static_cast<WPARAM>(code), detail);
+    return 0;
+}
+
+// Runs <work folder><name> with its full path in quotes as the whole command line, so a
+// folder with blanks can never start another program.
+int RunSetup(const char* workFolder, const char* name) {
+    char program[kPathSize] = "";
+    char commandLine[kPathSize + 2] = "\"";
+    if (!AppendText(program, sizeof program, workFolder) ||
+        !AppendText(program, sizeof program, name) ||
+        !AppendText(commandLine, sizeof commandLine, program) ||
+        !AppendText(commandLine, sizeof commandLine, "\"")) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return 0;
+    }
+    DWORD exitCode = 0;
+    return RunAndWait(program, commandLine, &exitCode);
+}
+
+} // namespace
+
+int OverwriteCallback(const char* /*path*/) { return IDYES; }
+
+void ProgressCallback(int entryIndex, int entryCount, int /*doneLow*/, int /*doneHigh*/,
+                      int /*totalLow*/, int /*totalHigh*/) {
+    if (entryIndex == 0 || entryCount <= 0)
+        return;
+    // In 64 bits: entryIndex * 1000 overflows 32 bits from about two million entries.
+    SetFilePos(static_cast<int>(static_cast<long long>(entryIndex) * 1000 / entryCount));
+    char text[256];
+    wsprintfA(text, "ファイル展開中： %d ファイル中 %d ファイルを処理完了", entryCount, entryIndex);
+    if (g_hFileLabel)
+        SetWindowTextA(g_hFileLabel, text);
+}
+
+UINT UpdateWorker(LPVOID /*param*/) {
+    Sleep(kStartDelay);
+    SetStepRange(6);
+    SetFileRange(1000);
+
+    CString server;
+    if (!ReadRegString(HKEY_LOCAL_MACHINE, kServerKey, kPathValue, server) || server.IsEmpty())
+        return Report(UPDATE_ERR_NOT_SERVER, 0);
+
+    // The product folder: the parent of the server installation folder.
+    char product[kPathSize] = "";
+    if (!AppendText(product, sizeof product, server))
+        return Report(UPDATE_ERR_INTERNAL, 0);
+    SetStepPos(1);
+    if (HasTrailingBackslash(product))
+        product[strlen(product) - 1] = '\0';
+    unsigned char* last = _mbsrchr(reinterpret_cast<unsigned char*>(product), '\\');
+    if (!last)
+        return Report(UPDATE_ERR_INTERNAL, 0);
+    last[1] = '\0';
+    LOG_WRITE("TOLVANEフォルダ %s .", product);
+
+    char temp[kPathSize] = "";
+    if (!AppendText(temp, sizeof temp, product) || !EnsureBackslash(temp, sizeof temp) ||
+        !AppendText(temp, sizeof temp, kTempName) || !EnsureBackslash(temp, sizeof temp))
+        return Report(UPDATE_ERR_INTERNAL, 0);
+    LOG_WRITE("TOLVANEテンポラリフォルダ %s .", temp);
+
+    // The work folder and everything derived from it must fit before anything is created.
+    char work[kPathSize] = "";
+    char archive[kPathSize] = "";
+    if (!AppendText(work, sizeof work, temp) || !AppendText(work, sizeof work, kWorkName) ||
+        !EnsureBackslash(work, sizeof work) || !AppendText(archive, sizeof archive, work) ||
+        !AppendText(archive, sizeof archive, kArchiveName) ||
+        strlen(work) + sizeof kSetupName > kPathSize ||
+        strlen(work) + sizeof kFallbackName > kPathSize)
+        return Report(UPDATE_ERR_INTERNAL, 0);
+    LOG_WRITE("TMP@WUフォルダ %s .", work);
+
+    MakePath(work);
+    SetStepPos(2);
+
+    CString client;
+    if (!ReadRegString(HKEY_LOCAL_MACHINE, kClientKey, kPathValue, client) || client.IsEmpty())
+        return Report(UPDATE_ERR_INTERNAL, 0);
+    char feature[kPathSize] = "";
+    if (!AppendText(feature, sizeof feature, client) ||
+        !EnsureBackslash(feature, sizeof feature) ||
+        !AppendText(feature, sizeof feature, kFeatureFolder))
+        return Report(UPDATE_ERR_INTERNAL, 0);
+    if (!IsDirectory(feature))
+        return Report(UPDATE_ERR_NO_FEATURE, 0);
+
+    LOG_WRITE("圧縮ファイルパス %s .", archive);
+    if (!WriteResourceToFile(MAKEINTRESOURCEA(kArchiveResource), archive, 1))
+        return Report(UPDATE_ERR_WRITE_ARCHIVE, 0);
+    SetStepPos(3);
+
+    int extracted = ExtractFolderPack(work, archive, OverwriteCallback, ProgressCallback);
+    if (extracted != 0)
+        return Report(UPDATE_ERR_EXTRACT, extracted);
+    SetStepPos(4);
+
+    if (!RunSetup(work, kSetupName) && !RunSetup(work, kFallbackName))
+        return Report(UPDATE_ERR_SETUP, static_cast<LPARAM>(static_cast<int>(GetLastError())));
+    SetStepPos(5);
+    Sleep(kCleanupDelay);
+
+    DeleteTree(work, 1);
+    SetStepPos(6);
+    return Report(UPDATE_OK, 0);
+}
