@@ -1,0 +1,45 @@
+// Folder operations on narrow paths in the ANSI code page.
+//
+// None of these functions logs or shows anything; each reports only through its result.
+// IsDirectory, and MakePath through it, changes the process's current drive and folder while
+// it runs and restores both before returning: nothing that depends on the current folder may
+// run beside them on another thread.
+#pragma once
+
+// Working storage of the folder functions; a path must be shorter than this.
+#define FOLDER_PATH_SIZE 4096
+// A leading part of a path given to MakePath must be shorter than this.
+#define FOLDER_PART_SIZE 256
+
+// IsDirectory returns 1 when `path` names an existing folder that the process can make its
+// current folder, and 0 otherwise: for a file, a missing path, a folder that cannot be
+// entered, a path on a missing drive, a null path, or a path of FOLDER_PATH_SIZE bytes or
+// more. The current drive and folder are the same after the call as before it, also when it
+// fails. Since the test enters the folder, a folder path of 260 bytes or more gives 0.
+int IsDirectory(const char* path);
+
+// MakePath creates every missing folder of `path`, outermost first. Each leading part (the
+// text before a separator, other than a separator at the very start) that is not a folder is
+// created; a failure there is passed over. Returns 1 when the whole path is a folder
+// afterwards (it already was one, or it was created now), and 0 when it could not be made.
+// Returns 0 and creates nothing when `path` is null, FOLDER_PATH_SIZE bytes or longer, or has
+// a leading part of FOLDER_PART_SIZE bytes or more. Folders created before a failure stay.
+// Paths must be absolute (drive letter or UNC).
+int MakePath(const char* path);
+
+// DeleteTree removes `folder` with all its contents, files before their folder. Read-only
+// bits are cleared before deleting. Entries that are folders whose names begin with "." are
+// left with their contents (the folder holding them then stays too); a folder that is a link
+// (a reparse point) is removed as a link and the folder it points at is not entered.
+//
+// Returns 1 when the listing of the folder ran to its end, whether or not the folder itself
+// could be removed, and 0 when:
+//   - `folder` is null, 3 bytes or shorter (a drive root such as C:\ is never emptied), or
+//     FOLDER_PATH_SIZE bytes or longer: nothing is touched;
+//   - the folder cannot be listed (it does not exist);
+//   - a sub-folder's removal returned 0: the call stops there, whatever `continueOnError`;
+//   - `continueOnError` is 0 and a file (or a link) cannot be deleted: the call stops there.
+// With `continueOnError` non-zero, files that cannot be deleted are passed over and left
+// in place with their folders. An entry whose path would not fit in FOLDER_PATH_SIZE bytes
+// counts as one that cannot be deleted. Entries deleted before a failure stay deleted.
+int DeleteTree(const char* folder, int continueOnError);

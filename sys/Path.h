@@ -1,0 +1,18 @@
+// Trailing-separator helpers for narrow paths in the ANSI code page.
+//
+// The separator is the byte 0x5C. It is found with the runtime's multibyte functions, so the
+// trail byte of a double-byte character (as in 0x95 0x5C) never counts as a separator. The
+// runtime's multibyte code page must be the ANSI one (_setmbcp(_MB_CP_ANSI) at start-up).
+#pragma once
+
+#include <stddef.h>
+
+// HasTrailingBackslash returns 1 when the last character of `path` is a separator, 0
+// otherwise, also for the empty string and for a null pointer.
+int HasTrailingBackslash(const char* path);
+
+// AppendBackslash appends a separator to the NUL-terminated text in `path`, a buffer of
+// `capacity` bytes, unless the text already ends with one. It does nothing when the buffer
+// has no room for one more byte, when no NUL lies within `capacity` bytes, or when `path`
+// is null. Nothing is read or written outside the buffer.
+void AppendBackslash(char* path, size_t capacity);

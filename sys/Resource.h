@@ -1,0 +1,20 @@
+// Writing the program's own embedded resources to files.
+#pragma once
+
+// The resource type that holds embedded files.
+#define RESOURCE_FILE_TYPE "IDH_FILE"
+
+// WriteResourceToFile writes the resource `resourceName` of type "IDH_FILE" from the
+// program's own module to the file `path` (shorter than 260 bytes: the ANSI calls are used).
+// The name is usually an integer identifier, e.g. MAKEINTRESOURCEA(130).
+//
+// When something exists at `path`: with `overwrite` 0 the call returns 0 and changes
+// nothing; otherwise the read-only bit is cleared and the file deleted, and when that fails
+// (for instance a folder stands there) the call returns 0 and the file stays, read-only bit
+// cleared. The new file is created with CREATE_ALWAYS, no sharing, write-through.
+//
+// Returns 1 when the whole resource is in the file (a resource of size 0 gives an empty
+// file). Returns 0 when the file cannot be created; when the resource is not found (an empty
+// file stays at `path`); and after a short write (the partly written file stays). A deleted
+// old file is never restored. The file is closed on every path.
+int WriteResourceToFile(const char* resourceName, const char* path, int overwrite);
