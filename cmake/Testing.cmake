@@ -1,7 +1,10 @@
 # googletest from Debian's sources, and one helper to register a test executable.
 #
-#   varnock_add_gtest(<target> SOURCES <files...> [LIBS <targets...>] [TIMEOUT <seconds>])
+#   varnock_add_gtest(<target> SOURCES <files...> [LIBS <targets...>] [TIMEOUT <seconds>]
+#                     [LOCK <resource>])
 #
+# LOCK names shared state the tests touch (use "tolvane" for the TOLVANE registry keys of the
+# test prefix and the log mutex), so that CTest never runs two such tests at once.
 # On the Windows build the executable runs through scripts/wine-run (the toolchain's
 # emulator); on the host natively. Every discovered test gets a timeout.
 enable_testing()
@@ -17,14 +20,18 @@ foreach(t gtest gtest_main)
 endforeach()
 
 function(varnock_add_gtest target)
-    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "TIMEOUT;LOCK" "SOURCES;LIBS" ${ARGN})
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 120)
     endif()
     add_executable(${target} ${ARG_SOURCES})
     target_link_libraries(${target} PRIVATE ${ARG_LIBS} gtest_main gtest)
+    set(properties TIMEOUT ${ARG_TIMEOUT})
+    if(ARG_LOCK)
+        list(APPEND properties RESOURCE_LOCK ${ARG_LOCK})
+    endif()
     gtest_discover_tests(${target}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 120
-        PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+        PROPERTIES ${properties})
 endfunction()
