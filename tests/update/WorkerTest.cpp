@@ -1,0 +1,164 @@
+// The worker with a payload holding both setup programs and a small data tree.
+#include "WorkerHarness.h"
+
+#include "update/UpdateResult.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+namespace {
+
+const std::string kRoot = kTestRoot;
+// A product folder with a blank: an unquoted command line would start <root>Pro.exe.
+const std::string kServer = kRoot + "Pro gram\\BaseSrv";
+const std::string kProduct = kRoot + "Pro gram\\";
+const std::string kTemp = kProduct + "TMP\\";
+const std::string kWork = kTemp + "WUTMP\\";
+const std::string kClient = kRoot + "Client";
+
+class Worker : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetTestRoot();
+        SetServerPath(kServer.c_str());
+        SetClientRoot(kClient.c_str());
+        MakeFolders(kServer);
+        MakeFolders(kClient + "\\TV\\CLI");
+    }
+    void TearDown() override {
+        SetServerPath(nullptr);
+        SetClientRoot(nullptr);
+    }
+};
+
+TEST_F(Worker, SuccessRunsSetupFromTheWorkFolderAndRemovesIt) {
+    ASSERT_TRUE(CopyFileA(ProbePath("Pro.exe").c_str(), (kRoot + "Pro.exe").c_str(), FALSE));
+
+    WorkerRun run = RunWorker();
+    EXPECT_EQ(UPDATE_OK, run.code);
+    EXPECT_EQ(0, run.detail);
+    EXPECT_EQ(1, run.doneCount);
+    EXPECT_EQ(6, run.stepPos);
+    EXPECT_EQ(6, run.stepMax);
+    EXPECT_EQ(1000, run.filePos);
+    EXPECT_EQ(1000, run.fileMax);
+    EXPECT_EQ("ファイル展開中： 6 ファイル中 6 ファイルを処理完了", run.label);
+
+    EXPECT_FALSE(Exists(kWork));
+    EXPECT_TRUE(IsFolder(kTemp));
+    // Only Brennick ran, with its quoted full path as the whole command line; the planted
+    // program never did.
+    std::string probe = ReadFile(kRoot + "probe.txt");
+    EXPECT_EQ(0u, probe.find("Brennick.exe|\"" + kWork + "Brennick.exe\"|")) << probe;
+    EXPECT_EQ(std::string::npos, probe.find("Pro.exe|")) << probe;
+    EXPECT_EQ(std::string::npos, probe.find("Olvatine.exe|")) << probe;
+
+    std::vector<std::string> lines = LogMessages("General.cpp");
+    ASSERT_EQ(4u, lines.size());
+    EXPECT_EQ("TOLVANEフォルダ " + kProduct + " .", lines[0]);
+    EXPECT_EQ("TOLVANEテンポラリフォルダ " + kTemp + " .", lines[1]);
+    EXPECT_EQ("TMP@WUフォルダ " + kWork + " .", lines[2]);
+    EXPECT_EQ("圧縮ファイルパス " + kWork + "WU.TPK .", lines[3]);
+}
+
+TEST_F(Worker, TrailingBackslashOnTheServerPathChangesNothing) {
+    SetServerPath((kServer + "\\").c_str());
+    EXPECT_EQ(UPDATE_OK, RunWorker().code);
+    std::vector<std::string> lines = LogMessages("General.cpp");
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ("TOLVANEフォルダ " + kProduct + " .", lines[0]);
+}
+
+TEST_F(Worker, ServerFolderAtTheDriveRootUsesTheRootsTmp) {
+    SetServerPath("C:\\BaseSrv");
+    EXPECT_EQ(UPDATE_OK, RunWorker().code);
+    std::vector<std::string> lines = LogMessages("General.cpp");
+    ASSERT_EQ(4u, lines.size());
+    EXPECT_EQ("TOLVANEフォルダ C:\\ .", lines[0]);
+    EXPECT_EQ("TMP@WUフォルダ C:\\TMP\\WUTMP\\ .", lines[2]);
+    EXPECT_FALSE(Exists("C:\\TMP\\WUTMP"));
+    RemoveDirectoryA("C:\\TMP");
+}
+
+TEST_F(Worker, ServerPathProblemsReportTwoOrThree) {
+    SetServerPath(nullptr);
+    WorkerRun run = RunWorker();
+    EXPECT_EQ(UPDATE_ERR_NOT_SERVER, run.code);
+    EXPECT_EQ(0, run.stepPos);
+
+    SetServerPath("");
+    EXPECT_EQ(UPDATE_ERR_NOT_SERVER, RunWorker().code);
+
+    SetServerPath("BaseSrv");
+    run = RunWorker();
+    EXPECT_EQ(UPDATE_ERR_INTERNAL, run.code);
+    EXPECT_EQ(1, run.stepPos);
+    EXPECT_TRUE(LogMessages("General.cpp").empty());
+}
+
+TEST_F(Worker, PathsTooLongForTheirBuffersReportThreeBeforeCreatingAnything) {
+    std::string tooLong = kRoot + std::string(300 - kRoot.size(), 'a');
+    SetServerPath(tooLong.c_str());
+    EXPECT_EQ(UPDATE_ERR_INTERNAL, RunWorker().code);
+
+    // Fits itself, but the work folder plus a setup program's name would not.
+    std::string product = kRoot + std::string(245 - kRoot.size(), 'b');
+    SetServerPath((product + "\\BaseSrv").c_str());
+    EXPECT_EQ(UPDATE_ERR_INTERNAL, RunWorker().code);
+    EXPECT_FALSE(Exists(product));
+
+    SetServerPath(kServer.c_str());
+    std::string client = kRoot + std::string(258 - kRoot.size(), 'c');
+    SetClientRoot(client.c_str());
+    EXPECT_EQ(UPDATE_ERR_INTERNAL, RunWorker().code);
+}
+
+TEST_F(Worker, ClientProblemsReportThreeOrSeven) {
+    SetClientRoot(nullptr);
+    WorkerRun run = RunWorker();
+    EXPECT_EQ(UPDATE_ERR_INTERNAL, run.code);
+    EXPECT_EQ(2, run.stepPos);
+    EXPECT_TRUE(IsFolder(kWork)); // made before the client root is read
+
+    SetClientRoot("");
+    EXPECT_EQ(UPDATE_ERR_INTERNAL, RunWorker().code);
+
+    SetClientRoot((kRoot + "NoClient").c_str());
+    run = RunWorker();
+    EXPECT_EQ(UPDATE_ERR_NO_FEATURE, run.code);
+    EXPECT_EQ(0, run.detail);
+    for (const std::string& line : LogMessages("General.cpp"))
+        EXPECT_NE(0u, line.find("圧縮ファイルパス")) << line; // never got as far as the archive
+}
+
+TEST_F(Worker, ArchiveThatCannotBeWrittenReportsFour) {
+    MakeFolders(kWork + "WU.TPK\\");
+    WorkerRun run = RunWorker();
+    EXPECT_EQ(UPDATE_ERR_WRITE_ARCHIVE, run.code);
+    EXPECT_EQ(2, run.stepPos);
+    EXPECT_TRUE(IsFolder(kWork));
+}
+
+TEST_F(Worker, LeftoversOfAFailedRunAreReplaced) {
+    MakeFolders(kWork + "data\\");
+    std::string stale = kWork + "data\\readme.txt";
+    FILE* file = fopen(stale.c_str(), "wb");
+    ASSERT_NE(nullptr, file);
+    fputs("stale", file);
+    fclose(file);
+    SetFileAttributesA(stale.c_str(), FILE_ATTRIBUTE_READONLY);
+    file = fopen((kWork + "WU.TPK").c_str(), "wb");
+    ASSERT_NE(nullptr, file);
+    fclose(file);
+
+    EXPECT_EQ(UPDATE_OK, RunWorker().code);
+    EXPECT_FALSE(Exists(kWork));
+}
+
+TEST_F(Worker, SetupExitCodeIsNotExamined) {
+    SetEnvironmentVariableA("VARNOCK_PROBE_EXIT", "3");
+    EXPECT_EQ(UPDATE_OK, RunWorker().code);
+    EXPECT_EQ(0u, ReadFile(kRoot + "probe.txt").find("Brennick.exe|"));
+}
+
+} // namespace
