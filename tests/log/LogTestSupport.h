@@ -1,0 +1,53 @@
+// Files, folders and helper processes for the log tests.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// C:\varnock-tests\log\<name>\ (trailing backslash), created if needed and emptied of files.
+std::string FreshTestFolder(const char* name);
+
+// The whole file in `out`; false when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string* out);
+bool WriteWholeFile(const std::string& path, const std::string& content);
+bool PathExists(const std::string& path);
+
+// Copies `path` into LogFilePath (cut to fit).
+void SetLogFilePath(const std::string& path);
+
+// Splits a log into its lines, CR LF removed. False when the text does not end in CR LF or
+// holds a CR or LF outside a CR LF pair.
+bool SplitLogLines(const std::string& text, std::vector<std::string>* lines);
+
+// log_test_helper.exe from the test program's own folder; killed on destruction if still
+// running.
+class HelperProcess {
+public:
+    HelperProcess();
+    ~HelperProcess();
+    bool Start(const std::string& arguments);
+    // The exit code, or -1 when the process has not ended within `milliseconds`.
+    long Wait(DWORD milliseconds);
+
+private:
+    HelperProcess(const HelperProcess&) = delete;
+    HelperProcess& operator=(const HelperProcess&) = delete;
+    PROCESS_INFORMATION m_info;
+};
+
+// A named event of a name unique to this process; closed on destruction.
+class TestEvent {
+public:
+    TestEvent(const char* purpose, BOOL manualReset);
+    ~TestEvent();
+    const std::string& Name() const { return m_name; }
+    HANDLE Handle() const { return m_handle; }
+
+private:
+    TestEvent(const TestEvent&) = delete;
+    TestEvent& operator=(const TestEvent&) = delete;
+    std::string m_name;
+    HANDLE m_handle;
+};
