@@ -1,0 +1,5 @@
+#include "dialogs/AboutDlg.h"
+
+#include "res/ResourceIds.h"
+
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}

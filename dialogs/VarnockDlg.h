@@ -1,0 +1,44 @@
+// CVarnockDlg: the progress dialog, the program's only main window. It starts the update
+// worker once its controls exist, cannot be closed by the user, and when the worker's
+// WM_UPDATE_DONE arrives logs the result, reports it in a message box and closes.
+#pragma once
+
+#include "framework/CDialog.h"
+#include "framework/CString.h"
+
+#include <windows.h>
+
+// The failure text OnUpdateDone shows; empty until the completion message arrives.
+extern CString g_doneText;
+
+class CVarnockDlg : public CDialog {
+public:
+    explicit CVarnockDlg(CDialog* parent = nullptr);
+
+    // The completion code the dialog reported: 0 after success, 1 to 7 after a failure (a
+    // code outside 0 to 7 reported as 3, whose text it showed). UPDATE_ERR_INTERNAL until
+    // the completion message has arrived (the dialog could not be created, for instance).
+    int GetCompletionCode() const { return m_completionCode; }
+
+protected:
+    // Adds the About item to the system menu, sets the icons and the title, stores the
+    // handles of dialogs/Progress.h and starts UpdateWorker; when the thread cannot start,
+    // posts WM_UPDATE_DONE with UPDATE_ERR_THREAD and the system's error code to itself.
+    BOOL OnInitDialog() override;
+    // Enter, Escape, the close box, Alt+F4 and Close on the system menu: nothing happens.
+    void OnOK() override;
+    void OnCancel() override;
+    // The About item opens the About box; every other command gets the default processing.
+    void OnSysCommand(UINT nID, LPARAM lParam) override;
+    // Minimised, the dialog paints its icon; otherwise the default painting.
+    void OnPaint() override;
+    HCURSOR OnQueryDragIcon() override;
+    // Logs wParam and lParam, shows the success message (string 104, information icon) or
+    // the failure text for wParam (exclamation icon), then ends the dialog with IDOK or
+    // IDCANCEL. Returns 0.
+    LRESULT OnUpdateDone(WPARAM wParam, LPARAM lParam) override;
+
+private:
+    HICON m_hIcon;
+    int m_completionCode;
+};
