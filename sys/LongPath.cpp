@@ -1,0 +1,128 @@
+#include "sys/LongPath.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+static const char EXTENDED_PREFIX[] = "\\\\?\\";
+static const char EXTENDED_UNC_PREFIX[] = "\\\\?\\UNC";
+
+size_t BuildExtendedPath(const char* path, char* out, size_t capacity) {
+    if (!path || !out || capacity == 0)
+        return 0;
+    out[0] = '\0';
+    const char* prefix = EXTENDED_PREFIX;
+    const char* rest = path;
+    if (path[0] == '\\' && path[1] == '\\') {
+        prefix = EXTENDED_UNC_PREFIX;
+        rest = path + 1;
+    }
+    size_t prefixLength = strlen(prefix);
+    size_t restLength = strnlen(rest, capacity);
+    if (prefixLength + restLength + 1 > capacity)
+        return 0;
+    memcpy(out, prefix, prefixLength);
+    memcpy(out + prefixLength, rest, restLength + 1);
+    return prefixLength + restLength;
+}
+
+namespace {
+
+// The wide form of one long path, built on the heap and released with the object.
+class WidePath {
+public:
+    explicit WidePath(const char* path) : m_wide(nullptr) {
+        if (!path) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return;
+        }
+        // The longest prefix adds 7 bytes; measure no further than the limit allows.
+        size_t length = strnlen(path, LONG_PATH_MAX);
+        size_t narrowSize = length + sizeof(EXTENDED_UNC_PREFIX);
+        if (narrowSize > LONG_PATH_MAX)
+            narrowSize = LONG_PATH_MAX;
+        char* narrow = static_cast<char*>(malloc(narrowSize));
+        if (!narrow) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return;
+        }
+        if (BuildExtendedPath(path, narrow, narrowSize) == 0) {
+            free(narrow);
+            SetLastError(ERROR_FILENAME_EXCED_RANGE);
+            return;
+        }
+        // A code-page-932 character never needs more UTF-16 units than it has bytes.
+        m_wide = static_cast<WCHAR*>(malloc(narrowSize * sizeof(WCHAR)));
+        if (!m_wide) {
+            free(narrow);
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return;
+        }
+        if (MultiByteToWideChar(CP_ACP, 0, narrow, -1, m_wide, static_cast<int>(narrowSize)) == 0) {
+            DWORD error = GetLastError();
+            free(m_wide);
+            m_wide = nullptr;
+            SetLastError(error);
+        }
+        free(narrow);
+    }
+    ~WidePath() { free(m_wide); }
+    WidePath(const WidePath&) = delete;
+    WidePath& operator=(const WidePath&) = delete;
+
+    // Null when the path could not be built; the last error then says why.
+    const WCHAR* Get() const { return m_wide; }
+
+private:
+    WCHAR* m_wide;
+};
+
+int IsShortPath(const char* path) {
+    return path && strnlen(path, LONG_PATH_THRESHOLD) < LONG_PATH_THRESHOLD;
+}
+
+} // namespace
+
+DWORD LongGetFileAttributes(const char* path) {
+    if (IsShortPath(path))
+        return GetFileAttributesA(path);
+    WidePath wide(path);
+    if (!wide.Get())
+        return INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(wide.Get());
+}
+
+BOOL LongSetFileAttributes(const char* path, DWORD attributes) {
+    if (IsShortPath(path))
+        return SetFileAttributesA(path, attributes);
+    WidePath wide(path);
+    if (!wide.Get())
+        return FALSE;
+    return SetFileAttributesW(wide.Get(), attributes);
+}
+
+HANDLE LongCreateFile(const char* path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
+                      DWORD disposition, DWORD flagsAndAttributes, HANDLE templateFile) {
+    if (IsShortPath(path))
+        return CreateFileA(path, access, share, sa, disposition, flagsAndAttributes, templateFile);
+    WidePath wide(path);
+    if (!wide.Get())
+        return NULL;
+    return CreateFileW(wide.Get(), access, share, sa, disposition, flagsAndAttributes,
+                       templateFile);
+}
+
+BOOL LongDeleteFile(const char* path) {
+    if (IsShortPath(path))
+        return DeleteFileA(path);
+    WidePath wide(path);
+    if (!wide.Get())
+        return FALSE;
+    return DeleteFileW(wide.Get());
+}
+
+BOOL LongCreateDirectory(const char* path, LPSECURITY_ATTRIBUTES sa) {
+    WidePath wide(path);
+    if (!wide.Get())
+        return FALSE;
+    return CreateDirectoryW(wide.Get(), sa);
+}

@@ -1,0 +1,35 @@
+#include "sys/Resource.h"
+
+#include <windows.h>
+
+int WriteResourceToFile(const char* resourceName, const char* path, int overwrite) {
+    if (!path)
+        return 0;
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (!overwrite)
+            return 0;
+        SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
+        if (!DeleteFileA(path))
+            return 0;
+    }
+
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                              FILE_FLAG_WRITE_THROUGH | FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+
+    int complete = 0;
+    HRSRC found = FindResourceA(NULL, resourceName, RESOURCE_FILE_TYPE);
+    if (found) {
+        DWORD size = SizeofResource(NULL, found);
+        HGLOBAL loaded = LoadResource(NULL, found);
+        const void* bytes = loaded ? LockResource(loaded) : NULL;
+        DWORD written = 0;
+        if (size > 0 && bytes)
+            WriteFile(file, bytes, size, &written, NULL);
+        complete = written == size;
+    }
+    CloseHandle(file);
+    return complete;
+}
