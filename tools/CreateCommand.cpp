@@ -1,0 +1,53 @@
+#include "tools/FpackCommands.h"
+
+#include "folderpack/FolderPacker.h"
+#include "tools/ProgressBar.h"
+#include "tools/ToolPlatform.h"
+
+#include <stdio.h>
+
+namespace {
+
+void ShowProgress(void* context, uint64_t done, uint64_t total) {
+    static_cast<ProgressBar*>(context)->Update(done, total);
+}
+
+} // namespace
+
+int CreateCommand(const FpackArgs& args) {
+    std::unique_ptr<FpSourceTree> tree = FpOpenSourceTree(args.folder);
+    std::vector<FpPackEntry> entries;
+    std::string error;
+    int result = FpCollectEntries(*tree, entries, error);
+    if (result != FP_OK)
+        return ReportFailure("create", result, 0, nullptr, error);
+
+    // Written beside the archive and renamed at the end: a failed run leaves no partial archive.
+    std::string temporary = std::string(args.archive) + ".partial";
+    FpFileOutput out;
+    if (out.Open(temporary.c_str()) != FP_OK)
+        return ReportFailure("create", FP_ERR_CREATE, 0, nullptr,
+                             "cannot create \"" + temporary + "\"");
+    ProgressBar bar("packing");
+    FpPackOptions options;
+    options.level = args.level;
+    options.threads = args.threads;
+    options.progress = ShowProgress;
+    options.progressContext = &bar;
+    result = FpPack(*tree, entries, out, options, error);
+    bar.Finish();
+    if (result == FP_OK && out.Close() != FP_OK) {
+        result = FP_ERR_WRITE;
+        error = "cannot write \"" + temporary + "\"";
+    }
+    if (result == FP_OK && !ReplaceFile(temporary.c_str(), args.archive)) {
+        result = FP_ERR_WRITE;
+        error = "cannot rename \"" + temporary + "\" to \"" + args.archive + "\"";
+    }
+    if (result != FP_OK) {
+        out.Close();
+        remove(temporary.c_str());
+        return ReportFailure("create", result, 0, nullptr, error);
+    }
+    return 0;
+}

@@ -1,0 +1,25 @@
+// The commands of fpack, each returning the process's exit status (0 success, 1 failure).
+#pragma once
+
+#include <stdint.h>
+
+#include <string>
+
+struct FpackArgs {
+    const char* archive = nullptr;
+    const char* folder = nullptr;
+    int level = 1;
+    int threads = 1;
+    int overwrite = 0;
+};
+
+int CreateCommand(const FpackArgs& args);  // create ARCHIVE FOLDER [--level N] [--threads N]
+int ListCommand(const FpackArgs& args);    // list ARCHIVE
+int TestCommand(const FpackArgs& args);    // test ARCHIVE
+int ExtractCommand(const FpackArgs& args); // extract ARCHIVE FOLDER [--overwrite]
+
+// Prints the one-line failure message "fpack: COMMAND: CODE[ at entry N[ "NAME"]][: DETAIL]"
+// to standard error and returns 1. `entryIndex` 0 and `entryName` null leave the entry out;
+// `entryName` is code page 932.
+int ReportFailure(const char* command, int code, int32_t entryIndex, const char* entryName,
+                  const std::string& detail);

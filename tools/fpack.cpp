@@ -1,0 +1,118 @@
+// fpack: creates, lists, tests and extracts FolderPack archives.
+#include "tools/FpackCommands.h"
+
+#include "folderpack/FolderPackFormat.h"
+#include "tools/ToolPlatform.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <thread>
+
+namespace {
+
+const char kUsage[] =
+    "usage: fpack create ARCHIVE FOLDER [--level N] [--threads N]\n"
+    "       fpack list ARCHIVE\n"
+    "       fpack test ARCHIVE\n"
+    "       fpack extract ARCHIVE FOLDER [--overwrite]\n"
+    "\n"
+    "create   packs FOLDER into ARCHIVE: for every folder its subfolders, then its files, then\n"
+    "         the folder itself; files 0x20, folders 0x11; names stored in code page 932.\n"
+    "         --level N    zlib level 0-9 (default 1)\n"
+    "         --threads N  compressing threads (default: the number of processors, up to 8)\n"
+    "list     one line per entry: kind, size, last-write time (UTC), name\n"
+    "test     reads every entry, inflates and checks every chunk and size; writes nothing\n"
+    "extract  recreates the tree under FOLDER; an existing file is an error unless\n"
+    "         --overwrite is given\n"
+    "\n"
+    "Exit status 0 on success, 1 on failure (with one line naming the result code), 2 on\n"
+    "wrong usage.\n";
+
+int Usage(const char* problem) {
+    if (problem)
+        fprintf(stderr, "fpack: %s\n%s", problem, kUsage);
+    return 2;
+}
+
+int ParseNumber(const char* text, int low, int high, int* value) {
+    char* end = nullptr;
+    long n = strtol(text, &end, 10);
+    if (!*text || *end || n < low || n > high)
+        return 0;
+    *value = int(n);
+    return 1;
+}
+
+int DefaultThreads() {
+    unsigned n = std::thread::hardware_concurrency();
+    return n < 1 ? 1 : n > 8 ? 8 : int(n);
+}
+
+} // namespace
+
+int ReportFailure(const char* command, int code, int32_t entryIndex, const char* entryName,
+                  const std::string& detail) {
+    std::string line = std::string("fpack: ") + command + ": " + FpResultName(code);
+    if (entryIndex > 0) {
+        line += " at entry " + std::to_string(entryIndex);
+        if (entryName)
+            line += " \"" + DisplayName(entryName) + "\"";
+    }
+    if (!detail.empty())
+        line += ": " + detail;
+    fprintf(stderr, "%s\n", line.c_str());
+    return 1;
+}
+
+int main(int argc, char** argv) {
+    InitConsole();
+    if (argc < 2)
+        return Usage("no command given");
+    for (int i = 1; i < argc; i++) {
+        if (!strcmp(argv[i], "--help") || !strcmp(argv[i], "-h")) {
+            fputs(kUsage, stdout);
+            return 0;
+        }
+    }
+    const char* command = argv[1];
+    FpackArgs args;
+    args.threads = DefaultThreads();
+    const char* positional[2] = {nullptr, nullptr};
+    int count = 0;
+    int create = !strcmp(command, "create");
+    int extract = !strcmp(command, "extract");
+    for (int i = 2; i < argc; i++) {
+        const char* arg = argv[i];
+        if (create && !strcmp(arg, "--level")) {
+            if (i + 1 >= argc || !ParseNumber(argv[++i], 0, 9, &args.level))
+                return Usage("--level takes a number from 0 to 9");
+        } else if (create && !strcmp(arg, "--threads")) {
+            if (i + 1 >= argc || !ParseNumber(argv[++i], 1, 64, &args.threads))
+                return Usage("--threads takes a number from 1 to 64");
+        } else if (extract && !strcmp(arg, "--overwrite")) {
+            args.overwrite = 1;
+        } else if (arg[0] == '-' && arg[1] == '-') {
+            return Usage((std::string("unknown option ") + arg).c_str());
+        } else if (count < 2) {
+            positional[count++] = arg;
+        } else {
+            return Usage("too many arguments");
+        }
+    }
+    args.archive = positional[0];
+    args.folder = positional[1];
+    int wanted = (create || extract) ? 2 : 1;
+    if (!create && !extract && strcmp(command, "list") && strcmp(command, "test"))
+        return Usage((std::string("unknown command ") + command).c_str());
+    if (count != wanted)
+        return Usage(wanted == 2 ? "expected ARCHIVE and FOLDER" : "expected ARCHIVE");
+    if (create)
+        return CreateCommand(args);
+    if (extract)
+        return ExtractCommand(args);
+    if (!strcmp(command, "list"))
+        return ListCommand(args);
+    return TestCommand(args);
+}
