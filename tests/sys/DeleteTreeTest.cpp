@@ -34,8 +34,14 @@ bool MakeFolderLink(const std::string& folder, const char* link, const char* tar
         GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
         // Wine shows the host's symbolic links as reparse points.
         RunHostTool("Z:\\bin\\ln", std::string("ln -s ") + hostTarget + " " + link, folder);
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    // Wine does not wait for a host program to end: look for its work a while.
+    for (int tries = 0; tries < 100; ++tries) {
+        DWORD attributes = GetFileAttributesA(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES)
+            return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        Sleep(20);
+    }
+    return false;
 }
 
 } // namespace
