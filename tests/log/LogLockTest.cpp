@@ -14,8 +14,13 @@ protected:
         folder = FreshTestFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
         log = folder + "Varnock_Log.txt";
         SetLogFilePath(log);
+        ASSERT_TRUE(lock.IsValid());
     }
-    void TearDown() override { LogFilePath[0] = '\0'; }
+    void TearDown() override {
+        LogFilePath[0] = '\0';
+        if (!HasFailure())
+            RemoveTestFolder(folder);
+    }
 
     size_t LineCount() {
         std::string text;
@@ -25,6 +30,7 @@ protected:
         return lines.size();
     }
 
+    LockReference lock;
     std::string folder, log;
 };
 

@@ -5,24 +5,35 @@
 #include <stdio.h>
 #include <string.h>
 
+static void DeleteFilesIn(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        std::string path = folder + found.cFileName;
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+}
+
 std::string FreshTestFolder(const char* name) {
     CreateDirectoryA("C:\\varnock-tests", NULL);
     CreateDirectoryA("C:\\varnock-tests\\log", NULL);
-    std::string folder = std::string("C:\\varnock-tests\\log\\") + name + "\\";
-    CreateDirectoryA(folder.c_str(), NULL);
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                continue;
-            std::string path = folder + found.cFileName;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(path.c_str());
-        } while (FindNextFileA(find, &found));
-        FindClose(find);
-    }
+    char folder[MAX_PATH];
+    snprintf(folder, sizeof folder, "C:\\varnock-tests\\log\\%s-%lu\\", name,
+             GetCurrentProcessId());
+    CreateDirectoryA(folder, NULL);
+    DeleteFilesIn(folder);
     return folder;
+}
+
+void RemoveTestFolder(const std::string& folder) {
+    DeleteFilesIn(folder);
+    RemoveDirectoryA(folder.c_str());
 }
 
 bool ReadWholeFile(const std::string& path, std::string* out) {

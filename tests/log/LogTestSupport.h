@@ -6,8 +6,11 @@
 #include <string>
 #include <vector>
 
-// C:\varnock-tests\log\<name>\ (trailing backslash), created if needed and emptied of files.
+// C:\varnock-tests\log\<name>-<process id>\ (trailing backslash), created empty: runs of the
+// suite that share the Wine prefix never meet in one folder.
 std::string FreshTestFolder(const char* name);
+// Deletes the files of such a folder, then the folder.
+void RemoveTestFolder(const std::string& folder);
 
 // The whole file in `out`; false when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string* out);
@@ -35,6 +38,24 @@ private:
     HelperProcess(const HelperProcess&) = delete;
     HelperProcess& operator=(const HelperProcess&) = delete;
     PROCESS_INFORMATION m_info;
+};
+
+// A handle of the test's own to the log's mutex. A named mutex lives only while some process
+// has a handle to it: without one, a lock left owned or abandoned would simply vanish when the
+// last handle closed, and the next writer would meet a fresh mutex.
+class LockReference {
+public:
+    LockReference() : m_handle(CreateMutexA(NULL, FALSE, "MERVIC_MUTEX")) {}
+    ~LockReference() {
+        if (m_handle)
+            CloseHandle(m_handle);
+    }
+    bool IsValid() const { return m_handle != NULL; }
+
+private:
+    LockReference(const LockReference&) = delete;
+    LockReference& operator=(const LockReference&) = delete;
+    HANDLE m_handle;
 };
 
 // A named event of a name unique to this process; closed on destruction.

@@ -58,7 +58,11 @@ protected:
         backup = log + ".BAK";
         SetLogFilePath(log);
     }
-    void TearDown() override { LogFilePath[0] = '\0'; }
+    void TearDown() override {
+        LogFilePath[0] = '\0';
+        if (!HasFailure())
+            RemoveTestFolder(folder);
+    }
 
     std::string Read(const std::string& path) {
         std::string text;
@@ -187,6 +191,8 @@ TEST_F(LogWriteTest, ReadOnlyBackupBlocksRotationUntilWritable) {
 }
 
 TEST_F(LogWriteTest, MissingFolderWritesNothingAndReleasesTheLock) {
+    LockReference lock;
+    ASSERT_TRUE(lock.IsValid());
     SetLogFilePath(folder + "absent\\Varnock_Log.txt");
     LOG_WRITE("lost %s", "line");
     EXPECT_FALSE(PathExists(folder + "absent"));
