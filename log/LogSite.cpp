@@ -25,7 +25,7 @@ static const char* LastComponent(const char* path) {
     return path;
 }
 
-LogSite::LogSite(const char* sourcePath, int line) : line(line) {
+LogSite::LogSite(const char* sourcePath, int sourceLine) : line(sourceLine) {
     CopyCut(logPath, sizeof logPath, LogFilePath);
     backupPath = logPath;
     backupPath += ".BAK";

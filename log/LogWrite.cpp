@@ -1,3 +1,6 @@
+// _vsnprintf is the formatter this writer uses; MSVC would steer toward _vsnprintf_s.
+#define _CRT_SECURE_NO_WARNINGS
+
 #include "log/Log.h"
 #include "log/LogHeader.h"
 
