@@ -57,6 +57,14 @@ const char* FpLastBackslash(const char* text) {
     return last;
 }
 
+int FpEndsInLeadByte(const char* text) {
+    for (const char* p = text; *p; p += FpCharLength(p)) {
+        if (FpIsLeadByte((unsigned char)p[0]) && p[1] == 0)
+            return 1;
+    }
+    return 0;
+}
+
 int FpEndsWithBackslash(const char* text) {
     const char* last = FpLastBackslash(text);
     return last && last[1] == 0;
@@ -72,6 +80,8 @@ int FpCheckName(const char* name, uint32_t nameLength) {
         return FP_ERR_NAME;
     const char* start = name;
     for (const char* p = name;; p += FpCharLength(p)) {
+        if (FpIsLeadByte((unsigned char)p[0]) && p[1] == 0)
+            return FP_ERR_NAME; // a cut double-byte character would swallow the NUL
         if (*p == 0 || IsSeparator(*p)) {
             if (CheckComponent(start, size_t(p - start)) != FP_OK)
                 return FP_ERR_NAME;

@@ -18,13 +18,17 @@ inline size_t FpCharLength(const char* s) {
 // The last backslash of the NUL-terminated `text`, or null. Slashes are not counted.
 const char* FpLastBackslash(const char* text);
 
+// 1 when the last character of the NUL-terminated `text` is a lead byte without its second byte.
+int FpEndsInLeadByte(const char* text);
+
 // 1 when the NUL-terminated `text` ends with a backslash, else 0 (0 for the empty text).
 int FpEndsWithBackslash(const char* text);
 
 // Screens an entry name as stored: `nameLength` bytes, the last of which is its NUL.
 // FP_OK, or FP_ERR_NAME when the name could lead outside the folder it is extracted to or names
 // something other than a plain file or folder:
-//   - empty, a NUL before the last byte, or no NUL at the end;
+//   - empty, a NUL before the last byte, no NUL at the end, or a lead byte just before the NUL
+//     (multibyte searches would take the NUL for its second byte and read on);
 //   - absolute (a leading backslash or slash), or holding a colon anywhere (drive letters,
 //     alternate data streams);
 //   - a component "." or "..", a component ending in a dot or a blank, or a component that is a

@@ -27,10 +27,14 @@ void FpReadBuffer::Release() {
 FpReader::FpReader(FpInput& input, FpInflater& inflater, FpReadBuffer& buffer,
                    const char* destFolder)
     : m_input(input), m_inflater(inflater), m_buffer(buffer), m_prefixLength(0), m_prefixTooLong(0),
-      m_nameRead(0), m_index(0) {
+      m_badPrefix(0), m_nameRead(0), m_index(0) {
     memset(m_path, 0, sizeof(m_path));
     size_t length = strlen(destFolder);
     size_t separator = (length > 0 && !FpEndsWithBackslash(destFolder)) ? 1 : 0;
+    if (FpEndsInLeadByte(destFolder)) {
+        m_badPrefix = 1; // a backslash behind it would become the character's second byte
+        return;
+    }
     if (length + separator >= sizeof(m_path)) {
         m_prefixTooLong = 1; // no name fits behind it
         return;
@@ -80,6 +84,8 @@ int FpReader::ReadName(FpEntry& entry) {
     uint32_t nameLength;
     if (Read32(&nameLength) != FP_OK)
         return FP_ERR_READ;
+    if (m_badPrefix)
+        return FP_ERR_CREATE;
     if (nameLength < 2)
         return FP_ERR_NAME;
     if (m_prefixTooLong || FpCheckNameFits(m_prefixLength, nameLength) != FP_OK)

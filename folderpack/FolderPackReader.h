@@ -94,6 +94,8 @@ class FpReader {
 public:
     // `destFolder` prefixes every entry's path, with a backslash added unless it ends with one
     // (multibyte-aware); the limits of names count it. The empty text gives no prefix at all.
+    // A folder ending in the first byte of a double-byte character cannot take a backslash:
+    // every entry then fails with FP_ERR_CREATE after its name length was read.
     // `input`, `inflater` and `buffer` are used, not owned. The inflater must have been set up
     // (FpInflater::Begin) for compressed chunks to inflate.
     FpReader(FpInput& input, FpInflater& inflater, FpReadBuffer& buffer, const char* destFolder);
@@ -153,6 +155,7 @@ private:
     FpReadBuffer& m_buffer;
     size_t m_prefixLength;
     int m_prefixTooLong;
+    int m_badPrefix;
     int m_nameRead;
     int32_t m_index;
     char m_path[FP_PATH_BUFFER_SIZE];

@@ -40,7 +40,7 @@ int CreateCommand(const FpackArgs& args) {
         result = FP_ERR_WRITE;
         error = "cannot write \"" + temporary + "\"";
     }
-    if (result == FP_OK && !ReplaceFile(temporary.c_str(), args.archive)) {
+    if (result == FP_OK && !MoveReplacing(temporary.c_str(), args.archive)) {
         result = FP_ERR_WRITE;
         error = "cannot rename \"" + temporary + "\" to \"" + args.archive + "\"";
     }

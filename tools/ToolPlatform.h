@@ -10,7 +10,7 @@
 int IsTerminal(FILE* stream);
 
 // Moves the file `from` to `to`, replacing `to`. 1 on success.
-int ReplaceFile(const char* from, const char* to);
+int MoveReplacing(const char* from, const char* to);
 
 // An archive name (code page 932) as the terminal shows it; bytes that cannot be shown come out as
 // \xNN escapes.

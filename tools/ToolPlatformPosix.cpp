@@ -12,7 +12,7 @@ int IsTerminal(FILE* stream) {
     return isatty(fileno(stream));
 }
 
-int ReplaceFile(const char* from, const char* to) {
+int MoveReplacing(const char* from, const char* to) {
     return rename(from, to) == 0;
 }
 

@@ -1,0 +1,123 @@
+#include "folderpack/ExtractSink.h"
+
+#include <mbstring.h>
+#include <string.h>
+
+#include "sys/Folder.h"
+#include "sys/LongPath.h"
+
+namespace {
+
+FILETIME ToFileTime(uint64_t value) {
+    FILETIME time;
+    time.dwLowDateTime = DWORD(value);
+    time.dwHighDateTime = DWORD(value >> 32);
+    return time;
+}
+
+int IsValid(HANDLE handle) {
+    return handle != NULL && handle != INVALID_HANDLE_VALUE;
+}
+
+} // namespace
+
+int HandleOutput::Write(const unsigned char* data, uint32_t length) {
+    DWORD written = 0;
+    if (!WriteFile(m_file, data, length, &written, NULL) || written != length)
+        return FP_ERR_WRITE;
+    return FP_OK;
+}
+
+int HandleInput::Read(void* buffer, uint32_t length) {
+    DWORD read = 0;
+    if (!ReadFile(m_archive, buffer, length, &read, NULL) || read != length)
+        return FP_ERR_READ;
+    return FP_OK;
+}
+
+ExtractSink::~ExtractSink() {
+    if (IsValid(m_output))
+        CloseHandle(m_output);
+}
+
+void ExtractSink::Report(uint64_t done, uint64_t total) {
+    if (m_progress)
+        m_progress(0, 0, int(DWORD(done)), int(DWORD(done >> 32)), int(DWORD(total)),
+                   int(DWORD(total >> 32)));
+}
+
+int ExtractSink::BeginFile(const FpEntry& entry) {
+    Report(0, entry.size);
+
+    // The folder part: the path cut directly after its last backslash.
+    char folder[FP_PATH_BUFFER_SIZE];
+    strcpy(folder, entry.path); // the reader keeps paths within FP_PATH_BUFFER_SIZE
+    unsigned char* last = _mbsrchr(reinterpret_cast<unsigned char*>(folder), '\\');
+    if (last) {
+        last[1] = 0;
+        MakePath(folder);
+    }
+
+    if (LongGetFileAttributes(entry.path) != INVALID_FILE_ATTRIBUTES) {
+        if (!m_overwrite || m_overwrite(entry.path) != IDYES)
+            return FP_ERR_EXISTS;
+    }
+    DWORD attributes = LongGetFileAttributes(entry.path);
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        LongSetFileAttributes(entry.path, attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    LongDeleteFile(entry.path);
+
+    m_output = LongCreateFile(entry.path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (!IsValid(m_output)) {
+        m_output = INVALID_HANDLE_VALUE;
+        return FP_ERR_CREATE;
+    }
+    return FP_OK;
+}
+
+int ExtractSink::Write(const unsigned char* data, uint32_t length) {
+    DWORD written = 0;
+    if (!WriteFile(m_output, data, length, &written, NULL) || written != length)
+        return FP_ERR_WRITE;
+    return FP_OK;
+}
+
+void ExtractSink::ChunkDone(const FpEntry& entry, uint64_t total) {
+    Report(total, entry.size);
+}
+
+int ExtractSink::EndFile(const FpEntry& entry) {
+    FILETIME creation = ToFileTime(entry.creationTime);
+    FILETIME lastWrite = ToFileTime(entry.lastWriteTime);
+    SetFileTime(m_output, &creation, NULL, &lastWrite);
+    CloseHandle(m_output);
+    m_output = INVALID_HANDLE_VALUE;
+    LongSetFileAttributes(entry.path, entry.attributes);
+    Report(entry.size, entry.size);
+    return FP_OK;
+}
+
+void ExtractSink::AbortFile(const FpEntry&) {
+    if (IsValid(m_output))
+        CloseHandle(m_output);
+    m_output = INVALID_HANDLE_VALUE;
+}
+
+int ExtractSink::Folder(const FpEntry& entry) {
+    MakePath(entry.path);
+    // A folder's path stays within MakePath's limit, so the plain calls serve here.
+    DWORD attributes = GetFileAttributesA(entry.path);
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesA(entry.path, attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    HANDLE folder = LongCreateFile(entry.path, GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (!IsValid(folder))
+        return FP_ERR_CREATE;
+    FILETIME creation = ToFileTime(entry.creationTime);
+    FILETIME lastWrite = ToFileTime(entry.lastWriteTime);
+    SetFileTime(folder, &creation, NULL, &lastWrite);
+    CloseHandle(folder);
+    LongSetFileAttributes(entry.path, entry.attributes);
+    return FP_OK;
+}

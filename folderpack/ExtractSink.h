@@ -1,0 +1,52 @@
+// The Windows side of the extractor: what happens on disk for each entry the reader hands over,
+// in the extractor's order of operations (see Extractor.h).
+#pragma once
+
+#include <windows.h>
+
+#include "folderpack/Extractor.h"
+#include "folderpack/FolderPackReader.h"
+
+// Output to an open file handle, one WriteFile per piece.
+class HandleOutput : public FpChunkOutput {
+public:
+    explicit HandleOutput(HANDLE file) : m_file(file) {}
+    // FP_ERR_WRITE when WriteFile fails or writes fewer bytes.
+    int Write(const unsigned char* data, uint32_t length) override;
+
+protected:
+    HANDLE m_file;
+};
+
+// Archive input from an open file handle, one ReadFile per field, no read-ahead.
+class HandleInput : public FpInput {
+public:
+    explicit HandleInput(HANDLE archive) : m_archive(archive) {}
+    int Read(void* buffer, uint32_t length) override;
+
+private:
+    HANDLE m_archive;
+};
+
+class ExtractSink : public FpSink {
+public:
+    ExtractSink(FpOverwriteCallback overwrite, FpProgressCallback progress)
+        : m_overwrite(overwrite), m_progress(progress), m_output(INVALID_HANDLE_VALUE) {}
+    ~ExtractSink();
+
+    int BeginFile(const FpEntry& entry) override;
+    int Write(const unsigned char* data, uint32_t length) override;
+    void ChunkDone(const FpEntry& entry, uint64_t total) override;
+    int EndFile(const FpEntry& entry) override;
+    void AbortFile(const FpEntry& entry) override;
+    int Folder(const FpEntry& entry) override;
+
+private:
+    ExtractSink(const ExtractSink&) = delete;
+    ExtractSink& operator=(const ExtractSink&) = delete;
+    void Report(uint64_t done, uint64_t total);
+
+    FpOverwriteCallback m_overwrite;
+    FpProgressCallback m_progress;
+    HANDLE m_output;
+};
