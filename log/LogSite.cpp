@@ -17,7 +17,9 @@ static const char* LastComponent(const char* path) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(path);
     const unsigned char* backslash = _mbsrchr(p, '\\');
     const unsigned char* slash = _mbsrchr(p, '/');
-    const unsigned char* separator = backslash > slash ? backslash : slash;
+    const unsigned char* separator = backslash;
+    if (slash && (!separator || slash > separator))
+        separator = slash;
     if (separator)
         return reinterpret_cast<const char*>(separator + 1);
     if (path[0] != '\0' && path[1] == ':')
