@@ -1,0 +1,41 @@
+// A stand-in for the update worker, so that the dialog can be driven through outcomes the real
+// worker never produces. VARNOCK_SCRIPT="CODE,DETAIL[,RELEASE]": moves both bars to their
+// ends the way the worker does (ten entries), waits for the file RELEASE to exist when one is
+// named, then posts WM_UPDATE_DONE with CODE and DETAIL.
+#include "dialogs/Progress.h"
+#include "update/UpdateWorker.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+
+UINT UpdateWorker(LPVOID) {
+    char script[512] = "";
+    GetEnvironmentVariableA("VARNOCK_SCRIPT", script, sizeof script);
+    long long code = 0;
+    long long detail = 0;
+    char release[MAX_PATH] = "";
+    sscanf(script, "%lld,%lld,%259s", &code, &detail, release);
+
+    SetStepRange(6);
+    SetFileRange(1000);
+    for (int step = 1; step <= 3; ++step) {
+        Sleep(30);
+        SetStepPos(step);
+    }
+    const int entries = 10;
+    for (int entry = 1; entry <= entries; ++entry) {
+        Sleep(30);
+        SetFilePos(entry * 1000 / entries);
+        char label[128];
+        snprintf(label, sizeof label, "ファイル展開中： %d ファイル中 %d ファイルを処理完了",
+                 entries, entry);
+        SetWindowTextA(g_hFileLabel, label);
+    }
+    SetStepPos(4);
+    while (release[0] && GetFileAttributesA(release) == INVALID_FILE_ATTRIBUTES)
+        Sleep(50);
+    SetStepPos(5);
+    SetStepPos(6);
+    PostMessageA(g_hDialog, WM_UPDATE_DONE, static_cast<WPARAM>(code), static_cast<LPARAM>(detail));
+    return 0;
+}

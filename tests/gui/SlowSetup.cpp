@@ -1,0 +1,30 @@
+// The GUI tests' setup program (packed as Brennick.exe), so that a test can act while the
+// update runs. It writes what it was started with to the file named by VARNOCK_SETUP_RECORD,
+// then waits until the file named by VARNOCK_RELEASE exists (at most two minutes), and exits
+// with status 0.
+#include <windows.h>
+
+#include <stdio.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    char record[MAX_PATH] = "";
+    char release[MAX_PATH] = "";
+    GetEnvironmentVariableA("VARNOCK_SETUP_RECORD", record, sizeof record);
+    GetEnvironmentVariableA("VARNOCK_RELEASE", release, sizeof release);
+
+    if (record[0]) {
+        char folder[MAX_PATH] = "";
+        GetCurrentDirectoryA(sizeof folder, folder);
+        FILE* out = fopen(record, "wb");
+        if (out) {
+            fprintf(out, "command line: %s\r\ncurrent folder: %s\r\n", GetCommandLineA(), folder);
+            fclose(out);
+        }
+    }
+    for (int waited = 0; release[0] && waited < 120000; waited += 50) {
+        if (GetFileAttributesA(release) != INVALID_FILE_ATTRIBUTES)
+            break;
+        Sleep(50);
+    }
+    return 0;
+}

@@ -1,0 +1,331 @@
+#!/usr/bin/env bash
+# GUI scenarios: the real program on the test display (scripts/run-tests provides it), in the
+# test prefix, driven through its windows the way a user would.
+#
+#   tests/gui/scenarios.sh SCENARIO
+#
+# Each scenario works in C:\varnock-gui\SCENARIO\ (server and client installation, temporary
+# folder with the log), sets the TOLVANE registry values itself and keeps its screenshots in
+# $VARNOCK_GUI_WORK/SCENARIO/shots. Exit status 0 passed, 1 failed, 77 no display.
+set -uo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/../../scripts/wine-env"
+scenario=${1:?usage: scenarios.sh SCENARIO}
+if [ -z "${DISPLAY:-}" ]; then
+    echo "no display: run the GUI tests through scripts/run-tests"
+    exit 77
+fi
+VARNOCK_BIN=${VARNOCK_BIN:-$VARNOCK_BUILD/win64/bin}
+work=${VARNOCK_GUI_WORK:-$VARNOCK_BUILD/win64/tests/gui/work}/$scenario
+SHOT_DIR=$work/shots
+rm -rf "$work"
+mkdir -p "$work"
+source "$here/lib.sh"
+
+# The scenario's installation, in Windows and Unix form.
+root='C:\varnock-gui\'$scenario
+unix_root=$WINEPREFIX/drive_c/varnock-gui/$scenario
+server=$root'\TOLVANE\BaseSrv'
+client=$root'\Client'
+temp=$root'\temp'
+product_tmp=$root'\TOLVANE\TMP'
+release=$root'\release'
+setup_record=$root'\setup-record.txt'
+unix_of() { local rest=${1#C:\\}; printf '%s/drive_c/%s' "$WINEPREFIX" "${rest//\\//}"; }
+
+rm -rf "$unix_root"
+mkdir -p "$unix_root"
+
+cleanup() {
+    local status=$?
+    if [ -n "${DRIVER_PID:-}" ]; then
+        drv kill >/dev/null 2>&1 || true
+        driver_stop
+    fi
+    if [ $status -ne 0 ] || [ $failed -ne 0 ]; then
+        echo "screenshots: $SHOT_DIR"
+    fi
+}
+trap cleanup EXIT
+
+driver_start
+
+# install [SERVER_PATH [CLIENT_ROOT [feature]]]: registry values and folders of an installation.
+install() {
+    local server_path=${1:-$server} client_root=${2:-$client} feature=${3:-feature}
+    must regset 'SOFTWARE\TOLVANE\BaseSrv' InstallPath "$server_path"
+    must regset 'SOFTWARE\TOLVANE\InstRoot' InstallPath "$client_root"
+    mkdir -p "$(unix_of "$server")/bin" "$(unix_of "$client")"
+    [ "$feature" == feature ] && mkdir -p "$(unix_of "$client")/TV/CLI"
+    printf 'TOLVANE WU support 2.3.1\r\n' >"$(unix_of "$server")/bin/VERSION.txt"
+}
+
+# launch EXE [NAME=VALUE...]: starts build/win64/bin/EXE with the temporary folder $launch_temp
+# and these variables.
+launch_temp=$temp
+launch() {
+    local exe=$VARNOCK_BIN/$1
+    shift
+    mkdir -p "$(unix_of "$launch_temp")"
+    must launch "Z:${exe//\//\\}" "TMP=$launch_temp" "TEMP=$launch_temp" \
+        "VARNOCK_RELEASE=$release" "VARNOCK_SETUP_RECORD=$setup_record" "$@"
+}
+
+# The confirmation question; leaves its window in Q.
+question() {
+    must window "$CAPTION" 15000 -1000
+    Q=${R[0]}
+    must box "$Q"
+    expect_eq "question text" "${R[0]}" 'Windows Update 支援機能をアップデートします。\nよろしいですか？'
+    expect_eq "question icon" "${R[1]}" question
+    expect_eq "question buttons" "${R[2]}" '6=はい(&Y),7=いいえ(&N)'
+    shot question
+}
+
+# Yes at the question, then the progress dialog; leaves its window in D.
+answer_yes() {
+    question
+    must click "$Q" 6
+    must window "$CAPTION" 15000 +1000
+    D=${R[0]}
+    must text "$D"
+    expect_eq "dialog title" "${R[0]}" "$CAPTION"
+}
+
+steps_seen=()
+on_progress() { steps_seen+=("$1"); }
+
+# Waits for the dialog's final message box; checks its text and icon, leaves it in B.
+final_box() {
+    local text=$1 icon=$2
+    must watch "$D" 90000
+    [ "${R[0]}" != gone ] || fail "the dialog closed without a message"
+    B=${R[0]}
+    must box "$B"
+    shot final-message
+    expect_eq "message text" "${R[0]}" "$text"
+    expect_eq "message icon" "${R[1]}" "$icon"
+    expect_eq "message buttons" "${R[2]}" '1=OK'
+}
+
+# Dismisses the final message and checks the exit status.
+finish() {
+    local code=$1
+    must click "$B" 1
+    must exit 15000
+    expect_eq "exit status" "${R[0]}" "$code"
+}
+
+expect_exit() {
+    must exit 15000
+    expect_eq "exit status" "${R[0]}" "$1"
+}
+
+header='^\[[0-9]{4}/[0-9]{2}/[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\] '
+banner='====================【開始】===================='
+
+# log_lines [TEMP_FOLDER]: the log as an array LOG of lines (CR removed), checked for CR LF.
+log_lines() {
+    local text
+    text=$(read_log "${1:-$temp}"'\Varnock_Log.txt') || fail "no log in ${1:-$temp}"
+    LOG=()
+    local line
+    while IFS= read -r line; do
+        [[ $line == *$'\r' ]] || fail "log line without CR LF: $line"
+        LOG+=("${line%$'\r'}")
+    done <<<"$text"
+}
+
+# expect_log N SOURCE MESSAGE: line N (from 0) names SOURCE and carries MESSAGE.
+expect_log() {
+    local line=${LOG[$1]:-}
+    [[ $line =~ ${header}$2\ [0-9]+\ [0-9a-f]+\ :\ (.*)$ ]] ||
+        fail "log line $1 is not from $2: [$line]"
+    expect_eq "log line $1 ($2)" "${BASH_REMATCH[1]}" "$3"
+}
+
+# A failure scenario: the exact text with the exclamation icon, the log line, the exit status.
+expect_failure() {
+    local code=$1 detail=$2 text=$3
+    final_box "$text" exclamation
+    finish "$code"
+    log_lines
+    local last=$((${#LOG[@]} - 1))
+    expect_log "$last" VarnockDlg.cpp "スレッド終了 wParam = $code , lParam = $detail ."
+    expect_log 0 Varnock.cpp "$banner"
+}
+
+case $scenario in
+no)
+    # No at the question; the temporary folder's name ends in double-byte characters whose
+    # trail byte is 0x5C (ソ 83 5C, 表 95 5C).
+    install
+    launch_temp=$root'\ソ表'
+    launch Varnock.exe
+    question
+    must click "$Q" 7
+    expect_exit 1223
+    log_lines "$root"'\ソ表'
+    expect_eq "log lines" "${#LOG[@]}" 1
+    expect_log 0 Varnock.cpp "$banner"
+    [ ! -e "$(unix_of "$product_tmp")" ] || fail "the work folder was created"
+    ;;
+enter-no)
+    # Enter at the question answers No, the default button; an earlier log is kept.
+    install
+    mkdir -p "$(unix_of "$temp")"
+    printf '[2005/03/01 09:05:07] Varnock.cpp 53 1a4 : earlier run\r\n' >"$(unix_of "$temp")/Varnock_Log.txt"
+    launch Varnock.exe
+    question
+    must key "$Q" enter
+    expect_exit 1223
+    log_lines
+    expect_eq "log lines" "${#LOG[@]}" 2
+    expect_eq "earlier line kept" "${LOG[0]}" '[2005/03/01 09:05:07] Varnock.cpp 53 1a4 : earlier run'
+    expect_log 1 Varnock.cpp "$banner"
+    ;;
+yes)
+    # The whole update with the demo payload.
+    install
+    printf '[Agent]\r\nPollMinutes=120\r\nVersion=2.3.1\r\n' >"$(unix_of "$client")/TV/CLI/wuclient.ini"
+    launch Varnock.exe
+    answer_yes
+    shot dialog
+    final_box 'ソフトウェアのアップデートが正常に終了しました。' information
+    must bar "$D" 1000
+    expect_eq "step bar" "${R[*]}" "6 0 6"
+    must bar "$D" 1001
+    expect_eq "file bar" "${R[*]}" "1000 0 1000"
+    must text "$D" 1002
+    label=${R[0]}
+    [[ $label =~ ^ファイル展開中：\ ([0-9]+)\ ファイル中\ ([0-9]+)\ ファイルを処理完了$ ]] &&
+        [ "${BASH_REMATCH[1]}" == "${BASH_REMATCH[2]}" ] || fail "file label: [$label]"
+    echo "ok: file label [$label]"
+    previous=0
+    for step in "${steps_seen[@]}"; do
+        [ "$step" -ge "$previous" ] || fail "the step bar went back: ${steps_seen[*]}"
+        previous=$step
+    done
+    finish 0
+
+    # What the setup program installed, and the work folder gone.
+    grep -q '^copied [1-9]' "$(unix_of "$server")/UpdateRecord.txt" ||
+        fail "the setup program left no record"
+    expect_eq "server version" "$(tr -d '\r' <"$(unix_of "$server")/bin/VERSION.txt")" 'TOLVANE WU support 2.4.0'
+    grep -q 'Version=2.4.0' "$(unix_of "$client")/TV/CLI/wuclient.ini" ||
+        fail "the client feature was not updated"
+    [ -d "$(unix_of "$product_tmp")" ] || fail "TMP is gone"
+    [ ! -e "$(unix_of "$product_tmp")/WUTMP" ] || fail "the work folder is still there"
+
+    log_lines
+    expect_eq "log lines" "${#LOG[@]}" 6
+    expect_log 0 Varnock.cpp "$banner"
+    expect_log 1 General.cpp "TOLVANEフォルダ $root\\TOLVANE\\ ."
+    expect_log 2 General.cpp "TOLVANEテンポラリフォルダ $product_tmp\\ ."
+    expect_log 3 General.cpp "TMP@WUフォルダ $product_tmp\\WUTMP\\ ."
+    expect_log 4 General.cpp "圧縮ファイルパス $product_tmp\\WUTMP\\WU.TPK ."
+    expect_log 5 VarnockDlg.cpp 'スレッド終了 wParam = 0 , lParam = 0 .'
+    ;;
+not-server)
+    install
+    must regdel 'SOFTWARE\TOLVANE\BaseSrv'
+    launch Varnock.exe
+    answer_yes
+    expect_failure 2 0 'TOLVANE Proのサーバ上で動作させてください。'
+    ;;
+internal)
+    # A server path without any backslash.
+    install BaseSrv
+    launch Varnock.exe
+    answer_yes
+    expect_failure 3 0 '致命的な内部異常が発生しました。'
+    ;;
+no-feature)
+    install "$server" "$client" no-feature
+    launch Varnock.exe
+    answer_yes
+    expect_failure 7 0 'WindowsUpdate支援機能が検出されませんでした。'
+    [ ! -e "$(unix_of "$product_tmp")/WUTMP/WU.TPK" ] || fail "the archive was written"
+    ;;
+bad-archive)
+    # An archive whose second entry has an unknown tag: the extractor's -9 reaches the log.
+    install
+    launch VarnockBadArchive.exe
+    answer_yes
+    expect_failure 5 -9 'ファイルの展開に失敗しました。'
+    [ -f "$(unix_of "$product_tmp")/WUTMP/WU.TPK" ] || fail "the archive file is gone"
+    ;;
+no-setup)
+    # A payload without either setup program: error 2 (file not found) reaches the log.
+    install
+    launch VarnockNoSetup.exe
+    answer_yes
+    expect_failure 6 2 'サブプログラムの起動に失敗しました。'
+    ;;
+unknown-code)
+    # A completion code outside the table shows the internal-error text.
+    install
+    launch VarnockScripted.exe VARNOCK_SCRIPT=9,0
+    answer_yes
+    final_box '致命的な内部異常が発生しました。' exclamation
+    finish 3
+    log_lines
+    expect_log 1 VarnockDlg.cpp 'スレッド終了 wParam = 9 , lParam = 0 .'
+    ;;
+running)
+    # While the setup program runs, nothing the user does closes the dialog; the About box
+    # opens from the system menu and the update goes on behind it.
+    install
+    launch VarnockSlow.exe
+    answer_yes
+    record=$(unix_of "$setup_record")
+    for _ in $(seq 1 300); do
+        [ -s "$record" ] && break
+        sleep 0.05
+    done
+    [ -s "$record" ] || fail "the setup program did not start"
+    expect_eq "setup command line" "$(sed -n 's/^command line: //p' "$record" | tr -d '\r')" \
+        "\"$product_tmp\\WUTMP\\Brennick.exe\""
+    must bar "$D" 1000
+    expect_eq "step bar while the setup runs" "${R[0]}" 4
+    shot running
+
+    for action in "key enter" "key escape" "post 0x10 0 0" "key alt+f4" "post 0x112 0xF060 0"; do
+        read -r verb arg rest <<<"$action"
+        # shellcheck disable=SC2086
+        must $verb "$D" $arg $rest
+        sleep 0.3
+        must window "$CAPTION" 2000 +1000
+        expect_eq "dialog open after $action" "${R[0]}" "$D"
+        ! drv window "$CAPTION" 200 -1000 || fail "a message box appeared after $action"
+    done
+
+    must key "$D" alt+space
+    sleep 0.3
+    shot system-menu
+    must key "$D" up
+    must key "$D" enter
+    must window "$ABOUT_CAPTION" 5000
+    A=${R[0]}
+    shot about
+    must text "$A" 1
+    expect_eq "About button" "${R[0]}" OK
+
+    # Let the setup program end: the worker finishes behind the About box.
+    touch "$(unix_of "$release")"
+    final_box 'ソフトウェアのアップデートが正常に終了しました。' information
+    expect_eq "steps while the About box was open" "${steps_seen[-1]}" 6
+    must click "$B" 1
+    must gone "$B" 5000
+    must window "$ABOUT_CAPTION" 2000
+    expect_eq "About box still open" "${R[0]}" "$A"
+    must click "$A" 1
+    expect_exit 0
+    [ ! -e "$(unix_of "$product_tmp")/WUTMP" ] || fail "the work folder is still there"
+    ;;
+*)
+    echo "unknown scenario $scenario" >&2
+    exit 2
+    ;;
+esac
+echo "passed: $scenario"
