@@ -10,8 +10,8 @@
 
 class ArchiveBuilder {
 public:
-    static const uint64_t kCreated = 0x01D7000000000000ull; // 2021-ish FILETIME values
-    static const uint64_t kWritten = 0x01D8123456789A00ull;
+    static constexpr uint64_t kCreated = 0x01D7000000000000ull; // 2021-ish FILETIME values
+    static constexpr uint64_t kWritten = 0x01D8123456789A00ull;
 
     ArchiveBuilder& Header(int32_t count) {
         bytes.append("Folder Pack", 12);

@@ -1,0 +1,335 @@
+// The Windows extractor under Wine: what lands on disk, in which order progress is reported, and
+// what stays after each failure. Everything is written below C:\varnock-tests\folderpack.
+#include "folderpack/Extractor.h"
+
+#include "ArchiveBuilder.h"
+#include "sys/Folder.h"
+#include "sys/LongPath.h"
+
+#include <gtest/gtest.h>
+
+#include <mbctype.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+// As the program does at start-up: separators are found in the ANSI code page.
+const int kMultibyteCodePage = _setmbcp(_MB_CP_ANSI);
+
+const char kBase[] = "C:\\varnock-tests\\folderpack\\";
+
+std::wstring Wide(const std::string& path) {
+    int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, NULL, 0);
+    std::wstring wide(size_t(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], n);
+    wide.resize(wcslen(wide.c_str()));
+    return L"\\\\?\\" + wide;
+}
+
+// Removes a tree of any depth and path length, read-only entries included.
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            std::wstring path = folder + L"\\" + name;
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+                DeleteFileW(path.c_str());
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(folder.c_str());
+}
+
+// A clean folder for one test: kBase + name + "\".
+std::string Fresh(const std::string& name) {
+    std::string folder = kBase + name;
+    RemoveTree(Wide(folder));
+    MakePath((folder + "\\").c_str());
+    return folder + "\\";
+}
+
+std::string WriteBytes(const std::string& path, const std::string& bytes) {
+    HANDLE file = LongCreateFile(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, NULL);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, NULL);
+    CloseHandle(file);
+    return path;
+}
+
+std::string ReadBytes(const std::string& path) {
+    HANDLE file =
+        LongCreateFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == NULL || file == INVALID_HANDLE_VALUE)
+        return "<missing>";
+    std::string bytes;
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &read, NULL) && read > 0)
+        bytes.append(buffer, read);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool Exists(const std::string& path) {
+    return LongGetFileAttributes(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+uint64_t LastWrite(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return uint64_t(data.ftLastWriteTime.dwLowDateTime) |
+           uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32;
+}
+
+// Names of the entries of a folder.
+std::set<std::string> Listing(const std::string& folder) {
+    std::set<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (strcmp(data.cFileName, ".") && strcmp(data.cFileName, ".."))
+            names.insert(data.cFileName);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return names;
+}
+
+std::vector<std::vector<int>> g_progress;
+std::vector<std::string> g_asked;
+int g_answer = IDYES;
+
+void RecordProgress(int a, int b, int c, int d, int e, int f) {
+    g_progress.push_back({a, b, c, d, e, f});
+}
+
+int Answer(const char* path) {
+    g_asked.push_back(path);
+    return g_answer;
+}
+
+class Extractor : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_progress.clear();
+        g_asked.clear();
+        g_answer = IDYES;
+        root = Fresh(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dest = root + "out\\";
+        archive = root + "archive.fpk";
+    }
+    int Extract(const std::string& bytes, FpOverwriteCallback overwrite = Answer) {
+        WriteBytes(archive, bytes);
+        g_progress.clear();
+        return ExtractFolderPack(dest.c_str(), archive.c_str(), overwrite, RecordProgress);
+    }
+    std::string root, dest, archive;
+};
+
+} // namespace
+
+TEST_F(Extractor, RecreatesTreeWithTimesAttributesAndDoubleByteNames) {
+    std::string text(200000, 'x');
+    std::string stream = ArchiveBuilder::Deflate("looks like zlib");
+    ArchiveBuilder a;
+    a.Header(6);
+    a.File("表\\ソ.txt", 5 + text.size(), 0x21).Stored("head:").Compressed(text).End();
+    a.File("表\\empty.bin", 0).End();
+    a.Folder("表\\");
+    a.Folder("ソ\\", 0x10);
+    a.File("z.bin", stream.size()).Stored(stream).End();
+    a.WholeFile("Brennick.exe", "MZ");
+    ASSERT_EQ(FP_OK, Extract(a.bytes));
+
+    EXPECT_EQ("head:" + text, ReadBytes(dest + "表\\ソ.txt"));
+    EXPECT_EQ("", ReadBytes(dest + "表\\empty.bin"));
+    EXPECT_EQ(stream, ReadBytes(dest + "z.bin")); // stored, never inflated
+    EXPECT_EQ("MZ", ReadBytes(dest + "Brennick.exe"));
+    EXPECT_TRUE(LongGetFileAttributes((dest + "ソ\\").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(0x21u, LongGetFileAttributes((dest + "表\\ソ.txt").c_str()));
+    EXPECT_EQ(0x20u, LongGetFileAttributes((dest + "z.bin").c_str()));
+    for (const char* name : {"表\\ソ.txt", "表\\empty.bin", "表\\", "ソ\\", "z.bin"})
+        EXPECT_EQ(ArchiveBuilder::kWritten, LastWrite(dest + name)) << name;
+
+    int size = int(5 + text.size());
+    int zs = int(stream.size());
+    std::vector<std::vector<int>> expected = {
+        {0, 0, 0, 0, size, 0},    {0, 0, 5, 0, size, 0}, {0, 0, size, 0, size, 0},
+        {0, 0, size, 0, size, 0}, {1, 6, 0, 0, 0, 0},    {0, 0, 0, 0, 0, 0},
+        {0, 0, 0, 0, 0, 0},       {2, 6, 0, 0, 0, 0},    {3, 6, 0, 0, 0, 0},
+        {4, 6, 0, 0, 0, 0},       {0, 0, 0, 0, zs, 0},   {0, 0, zs, 0, zs, 0},
+        {0, 0, zs, 0, zs, 0},     {5, 6, 0, 0, 0, 0},    {0, 0, 0, 0, 2, 0},
+        {0, 0, 2, 0, 2, 0},       {0, 0, 2, 0, 2, 0},    {6, 6, 0, 0, 0, 0}};
+    EXPECT_EQ(expected, g_progress);
+    EXPECT_TRUE(g_asked.empty());
+}
+
+TEST_F(Extractor, DestinationWithoutBackslashAndMissingFoldersAreMade) {
+    dest = root + "a\\b\\c"; // none exists yet
+    ASSERT_EQ(FP_OK, Extract(ArchiveBuilder().Header(1).WholeFile("top.txt", "t").bytes));
+    EXPECT_EQ("t", ReadBytes(root + "a\\b\\c\\top.txt"));
+}
+
+TEST_F(Extractor, OverwriteIsAskedAndRefusalLeavesTheOldFile) {
+    MakePath(dest.c_str());
+    WriteBytes(dest + "f.txt", "old");
+    SetFileAttributesA((dest + "f.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    std::string bytes = ArchiveBuilder().Header(1).WholeFile("f.txt", "new").bytes;
+
+    g_answer = IDNO;
+    EXPECT_EQ(FP_ERR_EXISTS, Extract(bytes));
+    EXPECT_EQ("old", ReadBytes(dest + "f.txt"));
+    EXPECT_EQ(std::vector<std::string>{dest + "f.txt"}, g_asked);
+    EXPECT_EQ((std::vector<std::vector<int>>{{0, 0, 0, 0, 3, 0}}), g_progress); // start report only
+    EXPECT_EQ(FP_ERR_EXISTS, Extract(bytes, NULL));
+    EXPECT_EQ("old", ReadBytes(dest + "f.txt"));
+
+    g_answer = IDYES; // replaces it although it is read-only
+    EXPECT_EQ(FP_OK, Extract(bytes));
+    EXPECT_EQ("new", ReadBytes(dest + "f.txt"));
+}
+
+TEST_F(Extractor, FolderInTheWayOfAFileAndExistingReadOnlyFolder) {
+    MakePath((dest + "d\\").c_str());
+    SetFileAttributesA((dest + "d").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(FP_OK, Extract(ArchiveBuilder().Header(1).Folder("d\\").bytes));
+    EXPECT_EQ(ArchiveBuilder::kWritten, LastWrite(dest + "d\\"));
+    EXPECT_EQ(FP_ERR_CREATE, Extract(ArchiveBuilder().Header(1).WholeFile("d", "x").bytes));
+    EXPECT_EQ(std::vector<std::string>{dest + "d"}, g_asked);
+}
+
+TEST_F(Extractor, FailuresStopTheWalkAndLeaveWhatWasWritten) {
+    // Chunks short of the size: the data stays, without the stored time.
+    ArchiveBuilder size;
+    size.Header(3).WholeFile("first.txt", "1").File("short.txt", 9).Stored("abc").End();
+    size.WholeFile("never.txt", "3");
+    EXPECT_EQ(FP_ERR_SIZE, Extract(size.bytes));
+    EXPECT_EQ("1", ReadBytes(dest + "first.txt"));
+    EXPECT_EQ("abc", ReadBytes(dest + "short.txt"));
+    EXPECT_NE(ArchiveBuilder::kWritten, LastWrite(dest + "short.txt"));
+    EXPECT_FALSE(Exists(dest + "never.txt"));
+    int reports = 0;
+    for (const auto& call : g_progress)
+        reports += call[0] != 0;
+    EXPECT_EQ(1, reports);
+
+    // A chunk that does not inflate exactly: the file stays empty.
+    std::string zipped = ArchiveBuilder::Deflate("abcdef");
+    ArchiveBuilder write;
+    write.Header(1).File("bad.txt", 7).Chunk(zipped, 7).End();
+    EXPECT_EQ(FP_ERR_WRITE, Extract(write.bytes));
+    EXPECT_EQ("", ReadBytes(dest + "bad.txt"));
+
+    // Cut in the middle of a chunk, and an unknown tag.
+    std::string whole =
+        ArchiveBuilder().Header(1).WholeFile("cut.txt", std::string(500, 'c')).bytes;
+    EXPECT_EQ(FP_ERR_READ, Extract(whole.substr(0, whole.size() - 15)));
+    EXPECT_EQ("", ReadBytes(dest + "cut.txt"));
+    EXPECT_EQ(FP_ERR_FORMAT, Extract(ArchiveBuilder().Header(1).Tag("JUNK").bytes));
+    EXPECT_EQ(FP_ERR_FORMAT, Extract(std::string("Folder Pack?\xe8\x03\0\0\0\0\0\0", 20)));
+}
+
+TEST_F(Extractor, ArchiveThatIsMissingOrBeingWritten) {
+    // Missing: opened as a new empty file, which the walk rejects.
+    std::string missing = root + "missing.fpk";
+    EXPECT_EQ(FP_ERR_READ, ExtractFolderPack(dest.c_str(), missing.c_str(), Answer, NULL));
+    EXPECT_EQ("", ReadBytes(missing));
+    // Another handle writing it: the open is refused.
+    WriteBytes(archive, ArchiveBuilder().Header(0).bytes);
+    HANDLE writer = CreateFileA(archive.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, writer);
+    EXPECT_EQ(FP_ERR_OPEN, ExtractFolderPack(dest.c_str(), archive.c_str(), Answer, NULL));
+    CloseHandle(writer);
+    EXPECT_EQ(FP_OK, ExtractFolderPack(dest.c_str(), archive.c_str(), Answer, NULL));
+    EXPECT_EQ(FP_ERR_CREATE, ReadFolderPack(dest.c_str(), INVALID_HANDLE_VALUE, Answer, NULL));
+}
+
+TEST_F(Extractor, FilePathBeyond260Bytes) {
+    std::string folder(200, 'f');
+    std::string name(150, 'n');
+    std::string relative = folder + "\\" + name + ".txt";
+    ASSERT_GT(dest.size() + relative.size(), 300u);
+    ASSERT_EQ(FP_OK, Extract(ArchiveBuilder().Header(1).WholeFile(relative, "far").bytes));
+    EXPECT_EQ("far", ReadBytes(dest + relative));
+    EXPECT_EQ(ArchiveBuilder::kWritten, LastWrite(dest + relative));
+    // A folder on the way of 256 bytes or more is refused before anything is made.
+    std::string tooDeep = std::string(256 - dest.size(), 'g') + "\\x.txt";
+    EXPECT_EQ(FP_ERR_LIMIT, Extract(ArchiveBuilder().Header(1).WholeFile(tooDeep, "x").bytes));
+    EXPECT_EQ(1u, Listing(dest).size());
+}
+
+TEST_F(Extractor, HostileNamesCreateNothingAnywhere) {
+    const char* names[] = {"..\\escape.txt",
+                           "a\\..\\..\\escape.txt",
+                           "C:\\varnock-tests\\abs.txt",
+                           "\\rooted.txt",
+                           "../escape.txt",
+                           "x:stream",
+                           "CON",
+                           "sub\\nul.txt",
+                           "trailing.\\x",
+                           "blank \\x",
+                           "表\\..\\..\\escape.txt"};
+    for (const char* name : names) {
+        ArchiveBuilder file, folder;
+        file.Header(1).WholeFile(name, "x");
+        folder.Header(1).Folder(std::string(name) + "\\");
+        EXPECT_EQ(FP_ERR_NAME, Extract(file.bytes)) << name;
+        EXPECT_EQ(FP_ERR_NAME, Extract(folder.bytes)) << name;
+        EXPECT_TRUE(g_progress.empty()) << name;
+    }
+    EXPECT_EQ((std::set<std::string>{"archive.fpk"}), Listing(root)); // not even out\ was made
+    EXPECT_FALSE(Exists("C:\\varnock-tests\\abs.txt"));
+    EXPECT_FALSE(Exists(std::string(kBase) + "escape.txt"));
+}
+
+TEST_F(Extractor, CorruptedArchivesFailCleanlyInsideTheDestination) {
+    ArchiveBuilder a;
+    a.Header(4).WholeFile("d\\one.txt", std::string(3000, '1')).Folder("d\\");
+    a.File("two.bin", 9).Stored("abc").Compressed("defghi").End().WholeFile("three", "3");
+    const std::string valid = a.bytes;
+    uint32_t seed = 12345;
+    for (int i = 0; i < 150; i++) {
+        std::string bytes = valid;
+        for (int flips = 0; flips < 1 + i % 3; flips++) {
+            seed = seed * 1664525u + 1013904223u;
+            bytes[(seed >> 8) % bytes.size()] ^= char(1 + (seed & 0x7F));
+        }
+        RemoveTree(Wide(dest.substr(0, dest.size() - 1)));
+        int result = Extract(bytes);
+        EXPECT_LE(result, 0);
+        EXPECT_NE(-5, result);
+        std::set<std::string> left = Listing(root);
+        left.erase("archive.fpk");
+        left.erase("out");
+        EXPECT_TRUE(left.empty()) << "case " << i;
+    }
+}
+
+TEST_F(Extractor, InflateChunkWritesExactlyTheUncompressedLength) {
+    std::string zipped = ArchiveBuilder::Deflate("abcdef");
+    HANDLE out =
+        LongCreateFile((root + "chunk").c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    const unsigned char* data = reinterpret_cast<const unsigned char*>(zipped.data());
+    EXPECT_EQ(FP_ERR_WRITE, InflateChunk(data, DWORD(zipped.size()), 7, out));
+    EXPECT_EQ(FP_ERR_WRITE, InflateChunk(data, DWORD(zipped.size()), 5, out));
+    EXPECT_EQ(FP_ERR_WRITE, InflateChunk(data, DWORD(zipped.size() - 1), 6, out));
+    EXPECT_EQ(FP_OK, InflateChunk(data, DWORD(zipped.size()), 6, out));
+    CloseHandle(out);
+    EXPECT_EQ("abcdef", ReadBytes(root + "chunk"));
+}
