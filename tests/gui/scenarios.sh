@@ -300,16 +300,25 @@ running)
         ! drv window "$CAPTION" 200 -1000 || fail "a message box appeared after $action"
     done
 
-    must key "$D" alt+space
-    sleep 0.3
-    shot system-menu
-    must key "$D" up
-    must key "$D" enter
-    must window "$ABOUT_CAPTION" 5000
-    A=${R[0]}
-    shot about
-    must text "$A" 1
-    expect_eq "About button" "${R[0]}" OK
+    # The About item is the system menu's last; Escape closes the About box (so the keys
+    # above did reach the dialogs), and it opens again.
+    for attempt in first second; do
+        must key "$D" alt+space
+        sleep 0.3
+        [ $attempt == first ] && shot system-menu
+        must key "$D" up
+        must key "$D" enter
+        must window "$ABOUT_CAPTION" 5000
+        A=${R[0]}
+        if [ $attempt == first ]; then
+            shot about
+            must text "$A" 1
+            expect_eq "About button" "${R[0]}" OK
+            must key "$A" escape
+            must gone "$A" 3000
+            echo "ok: Escape closes the About box"
+        fi
+    done
 
     # Let the setup program end: the worker finishes behind the About box.
     touch "$(unix_of "$release")"

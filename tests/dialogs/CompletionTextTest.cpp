@@ -1,0 +1,27 @@
+#include "dialogs/CompletionText.h"
+
+#include "update/UpdateResult.h"
+
+#include <gtest/gtest.h>
+#include <string.h>
+
+TEST(CompletionText, EachCodeHasItsText) {
+    EXPECT_STREQ("", CompletionText(UPDATE_OK));
+    EXPECT_STREQ("サブスレッドの起動に失敗しました。", CompletionText(UPDATE_ERR_THREAD));
+    EXPECT_STREQ("TOLVANE Proのサーバ上で動作させてください。",
+                 CompletionText(UPDATE_ERR_NOT_SERVER));
+    EXPECT_STREQ("致命的な内部異常が発生しました。", CompletionText(UPDATE_ERR_INTERNAL));
+    EXPECT_STREQ("ファイルの展開に失敗しました。", CompletionText(UPDATE_ERR_WRITE_ARCHIVE));
+    EXPECT_STREQ(CompletionText(UPDATE_ERR_WRITE_ARCHIVE), CompletionText(UPDATE_ERR_EXTRACT));
+    EXPECT_STREQ("サブプログラムの起動に失敗しました。", CompletionText(UPDATE_ERR_SETUP));
+    EXPECT_STREQ("WindowsUpdate支援機能が検出されませんでした。",
+                 CompletionText(UPDATE_ERR_NO_FEATURE));
+}
+
+TEST(CompletionText, CodesOutsideTheTableGiveTheInternalError) {
+    for (int code : {-1, 8, 1000, -2147483647 - 1, 2147483647}) {
+        EXPECT_STREQ(CompletionText(UPDATE_ERR_INTERNAL), CompletionText(code)) << code;
+        EXPECT_EQ(UPDATE_ERR_INTERNAL, CompletionCode(code)) << code;
+    }
+    EXPECT_EQ(7, CompletionCode(7));
+}
