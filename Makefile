@@ -6,7 +6,7 @@ JOBS       ?= 2
 # Passed on every configure, so a build without PAYLOAD returns to the demo payload.
 CMAKE_ARGS := -DVARNOCK_PAYLOAD=$(if $(PAYLOAD),$(abspath $(PAYLOAD)),)
 
-.PHONY: all bootstrap host win64 test demo fuzz format clean
+.PHONY: all bootstrap host win64 fuzz-build test demo fuzz format clean
 
 all: win64
 
@@ -24,7 +24,17 @@ win64: host
 	    $(CMAKE_ARGS) >/dev/null
 	@cmake --build $(BUILD)/win64 -j $(JOBS)
 
-test: win64
+# libFuzzer over the archive reader, in a clang tree of its own; `make fuzz FUZZ_SECONDS=n`.
+FUZZ_SECONDS ?= 300
+fuzz-build: bootstrap
+	@cmake -S tests/fuzz -B $(BUILD)/fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake --build $(BUILD)/fuzz -j $(JOBS)
+
+fuzz: fuzz-build
+	@$(BUILD)/fuzz/folderpack_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -dict=tests/fuzz/folderpack.dict $(BUILD)/fuzz/corpus $(BUILD)/fuzz/seeds
+
+test: win64 fuzz-build
 	@scripts/run-tests
 
 demo: win64
