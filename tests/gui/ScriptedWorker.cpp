@@ -11,10 +11,10 @@
 UINT UpdateWorker(LPVOID) {
     char script[512] = "";
     GetEnvironmentVariableA("VARNOCK_SCRIPT", script, sizeof script);
-    long long code = 0;
-    long long detail = 0;
-    char release[MAX_PATH] = "";
-    sscanf(script, "%lld,%lld,%259s", &code, &detail, release);
+    char* field = script;
+    long long code = strtoll(field, &field, 10);
+    long long detail = *field == ',' ? strtoll(field + 1, &field, 10) : 0;
+    const char* release = *field == ',' ? field + 1 : "";
 
     SetStepRange(6);
     SetFileRange(1000);

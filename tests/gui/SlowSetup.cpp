@@ -15,10 +15,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (record[0]) {
         char folder[MAX_PATH] = "";
         GetCurrentDirectoryA(sizeof folder, folder);
-        FILE* out = fopen(record, "wb");
-        if (out) {
-            fprintf(out, "command line: %s\r\ncurrent folder: %s\r\n", GetCommandLineA(), folder);
-            fclose(out);
+        char text[2 * MAX_PATH + 64];
+        int length = snprintf(text, sizeof text, "command line: %s\r\ncurrent folder: %s\r\n",
+                              GetCommandLineA(), folder);
+        DWORD size = length < 0 ? 0 : static_cast<DWORD>(length);
+        if (size >= sizeof text)
+            size = sizeof text - 1;
+        HANDLE out = CreateFileA(record, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (out != INVALID_HANDLE_VALUE) {
+            DWORD written = 0;
+            WriteFile(out, text, size, &written, nullptr);
+            CloseHandle(out);
         }
     }
     for (int waited = 0; release[0] && waited < 120000; waited += 50) {

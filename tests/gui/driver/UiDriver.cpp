@@ -33,6 +33,8 @@
 
 #include <commctrl.h>
 
+#include <ctype.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
