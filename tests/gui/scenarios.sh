@@ -294,6 +294,7 @@ running)
         read -r verb arg rest <<<"$action"
         # shellcheck disable=SC2086
         must $verb "$D" $arg $rest
+        [ $verb == key ] && echo "   ($action typed as ${R[0]})"
         sleep 0.3
         must window "$CAPTION" 2000 +1000
         expect_eq "dialog open after $action" "${R[0]}" "$D"
