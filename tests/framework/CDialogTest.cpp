@@ -7,6 +7,7 @@
 
 #include <stdlib.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {

@@ -34,7 +34,7 @@ public:
         if (length == 0 || length >= MAX_PATH || !slash ||
             static_cast<size_t>(slash + 1 - path) + sizeof "vk_planted.dll" > sizeof path)
             return FALSE;
-        strcpy(slash + 1, "vk_planted.dll");
+        memcpy(slash + 1, "vk_planted.dll", sizeof "vk_planted.dll");
         planted = LoadLibraryA(path);
         if (!planted)
             code |= 8;

@@ -10,7 +10,9 @@ TEST(Startup, CodePageAndDllSearchAreSetBeforeTheProgramRuns) {
     ASSERT_TRUE(length > 0 && length < MAX_PATH);
     char* slash = strrchr(path, '\\');
     ASSERT_NE(nullptr, slash);
-    strcpy(slash + 1, "framework_startup_probe.exe");
+    const char probe[] = "framework_startup_probe.exe";
+    ASSERT_LT(static_cast<size_t>(slash + 1 - path) + sizeof probe, sizeof path);
+    memcpy(slash + 1, probe, sizeof probe);
 
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;

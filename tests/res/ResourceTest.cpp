@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <stdlib.h>
 #include <string.h>
+#include <wctype.h>
 #include <string>
 #include <vector>
 
