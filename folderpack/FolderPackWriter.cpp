@@ -1,3 +1,6 @@
+// fopen is the portable way these tools open files; MSVC would steer toward fopen_s.
+#define _CRT_SECURE_NO_WARNINGS
+
 #include "folderpack/FolderPackWriter.h"
 
 #include <string.h>

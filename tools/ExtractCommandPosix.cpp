@@ -1,19 +1,26 @@
 #include "tools/FpackCommands.h"
 
+#include "folderpack/AsyncSink.h"
 #include "folderpack/FileInput.h"
 #include "folderpack/PosixSink.h"
 #include "tools/ProgressBar.h"
 
 namespace {
 
-class ProgressSink : public FpPosixSink {
+// Files are written on a second thread while the archive is read and inflated.
+class ProgressSink : public FpAsyncSink {
 public:
-    ProgressSink(const FpackArgs& args, const FpFileInput& input)
-        : FpPosixSink(args.folder, args.overwrite), m_input(input), m_bar("extracting") {}
-    void ChunkDone(const FpEntry&, uint64_t) override {
+    ProgressSink(FpSink& target, const FpFileInput& input)
+        : FpAsyncSink(target), m_input(input), m_bar("extracting") {}
+    void ChunkDone(const FpEntry& entry, uint64_t total) override {
         m_bar.Update(m_input.Position(), m_input.Size());
+        FpAsyncSink::ChunkDone(entry, total);
     }
-    void Finish() { m_bar.Finish(); }
+    int Finish() {
+        int result = FpAsyncSink::Finish();
+        m_bar.Finish();
+        return result;
+    }
 
 private:
     const FpFileInput& m_input;
@@ -29,12 +36,16 @@ int ExtractCommand(const FpackArgs& args) {
     FpInflater inflater(FpDefaultAllocator());
     FpReadBuffer buffer(FpDefaultAllocator());
     inflater.Begin();
-    ProgressSink sink(args, input);
+    FpPosixSink disk(args.folder, args.overwrite);
+    ProgressSink sink(disk, input);
     // Names are checked against the destination as the Windows extractor sees it: its limits
     // count the folder's own length.
     FpReader reader(input, inflater, buffer, args.folder);
     int result = reader.Walk(sink);
-    sink.Finish();
+    int written = sink.Finish();
+    // A failure on disk comes before anything the reader met after it.
+    if (written != FP_OK)
+        return ReportFailure("extract", written, sink.FailedIndex(), sink.FailedName(), "");
     if (result != FP_OK)
         return ReportFailure("extract", result, reader.EntryIndex(), reader.EntryName(),
                              reader.EntryIndex() ? "" : args.archive);

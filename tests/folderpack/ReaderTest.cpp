@@ -3,6 +3,7 @@
 #include "folderpack/FolderPackReader.h"
 
 #include "ArchiveBuilder.h"
+#include "RecordingSink.h"
 
 #include <gtest/gtest.h>
 
@@ -12,44 +13,6 @@
 #include <vector>
 
 namespace {
-
-// Records every call as a line, and the bytes written per file.
-class RecordingSink : public FpSink {
-public:
-    int BeginFile(const FpEntry& entry) override {
-        Log("begin " + std::string(entry.path) + " " + std::to_string(entry.size));
-        data.clear();
-        return beginResult;
-    }
-    int Write(const unsigned char* bytes, uint32_t length) override {
-        data.append(reinterpret_cast<const char*>(bytes), length);
-        return writeResult;
-    }
-    void ChunkDone(const FpEntry&, uint64_t total) override {
-        Log("chunk " + std::to_string(total));
-    }
-    int EndFile(const FpEntry& entry) override {
-        Log("end " + std::string(entry.name) + " " + std::to_string(data.size()));
-        return FP_OK;
-    }
-    void AbortFile(const FpEntry& entry) override { Log("abort " + std::string(entry.name)); }
-    int Folder(const FpEntry& entry) override {
-        Log("folder " + std::string(entry.path) + " " + std::to_string(entry.attributes));
-        return FP_OK;
-    }
-    void EntryDone(int32_t index, int32_t count) override {
-        Log("done " + std::to_string(index) + "/" + std::to_string(count));
-    }
-    int WantsData() const override { return wantsData; }
-
-    void Log(const std::string& line) { calls.push_back(line); }
-
-    std::vector<std::string> calls;
-    std::string data;
-    int beginResult = FP_OK;
-    int writeResult = FP_OK;
-    int wantsData = 1;
-};
 
 // Fails the allocation numbered `failAt` (0-based) and every one after it when `failAll`.
 struct CountingAllocator {
