@@ -2,6 +2,7 @@
 // server installation folder and the "client" folder into the client installation root (both
 // from the registry), then writes UpdateRecord.txt in the server folder listing what it
 // installed. Exit status 0 on success, 1 when something could not be installed.
+#define _CRT_SECURE_NO_WARNINGS
 #include <windows.h>
 
 #include <mbctype.h>

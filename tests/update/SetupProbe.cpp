@@ -1,5 +1,6 @@
 // Stand-in setup program for the worker tests. Appends "<own file name>|<command line>|<cwd>"
 // to the file named by VARNOCK_PROBE_LOG and exits with VARNOCK_PROBE_EXIT (default 0).
+#define _CRT_SECURE_NO_WARNINGS
 #include <windows.h>
 
 #include <stdio.h>

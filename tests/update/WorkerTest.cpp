@@ -1,4 +1,5 @@
 // The worker with a payload holding both setup programs and a small data tree.
+#define _CRT_SECURE_NO_WARNINGS
 #include "WorkerHarness.h"
 
 #include "update/UpdateResult.h"
