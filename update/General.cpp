@@ -73,7 +73,9 @@ int RunSetup(const char* workFolder, const char* name) {
 
 } // namespace
 
-int OverwriteCallback(const char* /*path*/) { return IDYES; }
+int OverwriteCallback(const char* /*path*/) {
+    return IDYES;
+}
 
 void ProgressCallback(int entryIndex, int entryCount, int /*doneLow*/, int /*doneHigh*/,
                       int /*totalLow*/, int /*totalHigh*/) {
@@ -133,8 +135,7 @@ UINT UpdateWorker(LPVOID /*param*/) {
     if (!ReadRegString(HKEY_LOCAL_MACHINE, kClientKey, kPathValue, client) || client.IsEmpty())
         return Report(UPDATE_ERR_INTERNAL, 0);
     char feature[kPathSize] = "";
-    if (!AppendText(feature, sizeof feature, client) ||
-        !EnsureBackslash(feature, sizeof feature) ||
+    if (!AppendText(feature, sizeof feature, client) || !EnsureBackslash(feature, sizeof feature) ||
         !AppendText(feature, sizeof feature, kFeatureFolder))
         return Report(UPDATE_ERR_INTERNAL, 0);
     if (!IsDirectory(feature))

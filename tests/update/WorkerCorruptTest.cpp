@@ -7,18 +7,11 @@
 #include <gtest/gtest.h>
 
 TEST(WorkerCorrupt, ReportsFiveWithTheExtractorsCode) {
-    ResetTestRoot();
-    const std::string root = kTestRoot;
-    SetServerPath((root + "Product\\BaseSrv").c_str());
-    SetClientRoot((root + "Client").c_str());
-    MakeFolders(root + "Client\\TV\\CLI");
-
+    const std::string work = InstallProduct();
     WorkerRun run = RunWorker();
     EXPECT_EQ(UPDATE_ERR_EXTRACT, run.code);
     EXPECT_EQ(FP_ERR_FORMAT, run.detail);
     EXPECT_EQ(3, run.stepPos);
-    EXPECT_TRUE(Exists(root + "Product\\TMP\\WUTMP\\WU.TPK"));
-
-    SetServerPath(nullptr);
-    SetClientRoot(nullptr);
+    EXPECT_TRUE(Exists(work + "WU.TPK"));
+    UninstallProduct();
 }

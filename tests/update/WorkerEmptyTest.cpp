@@ -6,19 +6,12 @@
 #include <gtest/gtest.h>
 
 TEST(WorkerEmpty, LeavesTheFileBarAndLabelAndGoesOnToTheSetupStep) {
-    ResetTestRoot();
-    const std::string root = kTestRoot;
-    SetServerPath((root + "Product\\BaseSrv").c_str());
-    SetClientRoot((root + "Client").c_str());
-    MakeFolders(root + "Client\\TV\\CLI");
-
+    InstallProduct();
     WorkerRun run = RunWorker();
     EXPECT_EQ(UPDATE_ERR_SETUP, run.code); // nothing to run
     EXPECT_EQ(4, run.stepPos);
     EXPECT_EQ(0, run.filePos);
     EXPECT_EQ(1000, run.fileMax);
     EXPECT_EQ("ファイル展開中：", run.label);
-
-    SetServerPath(nullptr);
-    SetClientRoot(nullptr);
+    UninstallProduct();
 }

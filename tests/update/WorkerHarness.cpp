@@ -29,7 +29,9 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-DWORD WINAPI WorkerThread(LPVOID) { return UpdateWorker(nullptr); }
+DWORD WINAPI WorkerThread(LPVOID) {
+    return UpdateWorker(nullptr);
+}
 
 void SetInstallPath(const char* key, const char* value) {
     if (!value) {
@@ -63,8 +65,8 @@ WorkerRun RunWorker() {
     HWND host = CreateWindowA("VarnockWorkerHost", "host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 200,
                               nullptr, nullptr, windowClass.hInstance, nullptr);
     g_hDialog = host;
-    g_hStepBar = CreateWindowA(PROGRESS_CLASSA, "", WS_CHILD, 0, 0, 300, 20, host, nullptr,
-                               nullptr, nullptr);
+    g_hStepBar = CreateWindowA(PROGRESS_CLASSA, "", WS_CHILD, 0, 0, 300, 20, host, nullptr, nullptr,
+                               nullptr);
     g_hFileBar = CreateWindowA(PROGRESS_CLASSA, "", WS_CHILD, 0, 30, 300, 20, host, nullptr,
                                nullptr, nullptr);
     g_hFileLabel = CreateWindowA("STATIC", "ファイル展開中：", WS_CHILD, 0, 60, 300, 20, host,
@@ -102,8 +104,12 @@ WorkerRun RunWorker() {
     return run;
 }
 
-void SetServerPath(const char* value) { SetInstallPath("SOFTWARE\\TOLVANE\\BaseSrv", value); }
-void SetClientRoot(const char* value) { SetInstallPath("SOFTWARE\\TOLVANE\\InstRoot", value); }
+void SetServerPath(const char* value) {
+    SetInstallPath("SOFTWARE\\TOLVANE\\BaseSrv", value);
+}
+void SetClientRoot(const char* value) {
+    SetInstallPath("SOFTWARE\\TOLVANE\\InstRoot", value);
+}
 
 void ResetTestRoot() {
     _setmbcp(_MB_CP_ANSI);
@@ -112,6 +118,20 @@ void ResetTestRoot() {
     snprintf(LogFilePath, sizeof LogFilePath, "%slog.txt", kTestRoot);
     SetEnvironmentVariableA("VARNOCK_PROBE_LOG", (std::string(kTestRoot) + "probe.txt").c_str());
     SetEnvironmentVariableA("VARNOCK_PROBE_EXIT", nullptr);
+}
+
+std::string InstallProduct() {
+    ResetTestRoot();
+    const std::string root = kTestRoot;
+    SetServerPath((root + "Product\\BaseSrv").c_str());
+    SetClientRoot((root + "Client").c_str());
+    MakeFolders(root + "Client\\TV\\CLI");
+    return root + "Product\\TMP\\WUTMP\\";
+}
+
+void UninstallProduct() {
+    SetServerPath(nullptr);
+    SetClientRoot(nullptr);
 }
 
 std::string ReadFile(const std::string& path) {
@@ -136,7 +156,9 @@ bool IsFolder(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void MakeFolders(const std::string& path) { MakePath(path.c_str()); }
+void MakeFolders(const std::string& path) {
+    MakePath(path.c_str());
+}
 
 std::string ProbePath(const char* name) {
     char self[MAX_PATH] = "";

@@ -33,6 +33,12 @@ bool Exists(const std::string& path);
 bool IsFolder(const std::string& path);
 void MakeFolders(const std::string& path);
 
+// Resets the test root and installs the usual product: server <root>Product\BaseSrv, client
+// root <root>Client with its TV\CLI folder. Gives the work folder the worker will use.
+std::string InstallProduct();
+// Removes both registry keys again.
+void UninstallProduct();
+
 // The probe setup program built beside the test executable, under the given name.
 std::string ProbePath(const char* name);
 
