@@ -236,11 +236,13 @@ int Packer::Run(std::string& error) {
         return FP_ERR_LIMIT;
     }
     for (size_t i = 0; i < m_entries.size(); i++) {
-        for (uint64_t offset = 0; !m_entries[i].isFolder && offset < m_entries[i].size;
-             offset += m_options.chunkSize) {
-            uint64_t left = m_entries[i].size - offset;
-            uint32_t length = left < m_options.chunkSize ? uint32_t(left) : m_options.chunkSize;
+        uint64_t size = m_entries[i].isFolder ? 0 : m_entries[i].size;
+        uint64_t count = (size + m_options.chunkSize - 1) / m_options.chunkSize;
+        uint64_t offset = 0;
+        for (uint64_t c = 0; c < count; c++) {
+            uint32_t length = uint32_t(size / count + (c < size % count ? 1 : 0));
             m_jobs.push_back({i, offset, length});
+            offset += length;
         }
     }
     std::vector<std::thread> threads;
@@ -248,7 +250,8 @@ int Packer::Run(std::string& error) {
         m_compressor.reset(new FpChunkCompressor(m_options.level));
         m_slots.resize(1);
     } else {
-        m_slots.resize(size_t(m_options.threads) * 2 + 1);
+        // Room for the threads to run well ahead of a large chunk still being compressed.
+        m_slots.resize(size_t(m_options.threads) * 8);
         for (int i = 0; i < m_options.threads; i++)
             threads.emplace_back(&Packer::Work, this);
     }

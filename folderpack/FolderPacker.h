@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#define FP_PACK_CHUNK_SIZE 0x100000u
+
 struct FpPackEntry {
     int isFolder;
     std::string name;   // stored name: code page 932, backslashes, a folder's ending in one
@@ -23,7 +25,10 @@ struct FpPackEntry {
 struct FpPackOptions {
     int level = 1;   // zlib level 0-9
     int threads = 1; // compressing threads; 1 compresses on the caller's thread
-    uint32_t chunkSize = FP_READ_BUFFER_SIZE; // raw bytes per chunk, 1 to FP_READ_BUFFER_SIZE
+    // Largest raw length of a chunk, 1 to FP_READ_BUFFER_SIZE. A file is cut into the fewest
+    // chunks this allows, all of the same length give or take a byte, so that the threads share
+    // even a single large file evenly.
+    uint32_t chunkSize = FP_PACK_CHUNK_SIZE;
     uint32_t fileAttributes = FP_ATTRIBUTE_ARCHIVE;
     uint32_t folderAttributes = FP_ATTRIBUTE_READONLY | FP_ATTRIBUTE_DIRECTORY;
     // Called on the caller's thread after each chunk written; may be null.
