@@ -4,6 +4,7 @@
 #include "bench/BenchTree.h"
 
 #include "folderpack/FolderPackReader.h"
+#include "folderpack/FolderPackWriter.h"
 #include "folderpack/NullSink.h"
 
 #include <fcntl.h>
@@ -15,11 +16,13 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -121,28 +124,39 @@ Figure Median(std::vector<Sample>& samples, int failed) {
     return figure;
 }
 
-// One warm-up run (which also measures the peak memory), then `runs` timed ones, each after
-// `prepare`.
-template <typename Prepare, typename Run> Figure Measure(int runs, Prepare prepare, Run run) {
-    std::vector<Sample> samples;
-    int failed = 0;
-    long peakKiB = 0;
-    for (int i = 0; i <= runs; i++) {
-        prepare();
-        Sample sample;
-        g_measureMemory = i == 0 && access("/usr/bin/time", X_OK) == 0;
-        int ok = run(sample);
-        g_measureMemory = 0;
-        if (!ok)
-            failed++;
-        else if (i == 0)
-            peakKiB = sample.peakKiB;
-        else
-            samples.push_back(sample);
+struct Contender {
+    const char* name;
+    std::function<void()> prepare;   // untimed, before every run
+    std::function<int(Sample&)> run; // 1 on success
+};
+
+// Runs every contender once per round: one warm-up round (which also measures the peak
+// memory), then `runs` timed rounds. Taking turns spreads any drift of the machine evenly.
+void RoundRobin(int runs, const std::vector<Contender>& contenders,
+                std::map<std::string, Figure>& figures) {
+    std::map<std::string, std::vector<Sample>> samples;
+    std::map<std::string, int> failed;
+    std::map<std::string, long> peakKiB;
+    for (int round = 0; round <= runs; round++) {
+        for (const Contender& c : contenders) {
+            c.prepare();
+            Sample sample;
+            g_measureMemory = round == 0 && access("/usr/bin/time", X_OK) == 0;
+            int ok = c.run(sample);
+            g_measureMemory = 0;
+            if (!ok)
+                failed[c.name]++;
+            else if (round == 0)
+                peakKiB[c.name] = sample.peakKiB;
+            else
+                samples[c.name].push_back(sample);
+        }
     }
-    Figure figure = Median(samples, failed);
-    figure.peakKiB = peakKiB;
-    return figure;
+    for (const Contender& c : contenders) {
+        Figure figure = Median(samples[c.name], failed[c.name]);
+        figure.peakKiB = peakKiB[c.name];
+        figures[c.name] = figure;
+    }
 }
 
 std::string ReadWhole(const fs::path& path) {
@@ -231,6 +245,57 @@ uint64_t FileSize(const std::string& path) {
     return code ? 0 : size;
 }
 
+// An archive that makes an extraction hold as much as it ever may: stored chunks of the largest
+// data length, chunks that inflate to just below the inflate window, and chunks that inflate to
+// 512 MiB each (about 1.1 GB in all).
+int WriteStressArchive(const std::string& path) {
+    FpFileOutput out;
+    if (out.Open(path.c_str()) != FP_OK || FpWriteHeader(out, 3) != FP_OK)
+        return 0;
+    std::string noise(FP_READ_BUFFER_SIZE, '\0');
+    uint64_t x = 88172645463325252ull;
+    for (char& c : noise) {
+        x ^= x << 13;
+        x ^= x >> 7;
+        x ^= x << 17;
+        c = char(x);
+    }
+    std::string text;
+    while (text.size() < 0x7FFFFF)
+        text += "stress " + std::to_string(text.size()) + "\n";
+    text.resize(0x7FFFFF);
+    std::string zeros(512u << 20, '\0');
+    struct Piece {
+        const char* name;
+        const std::string* data;
+        int compress;
+        int count;
+    } pieces[] = {
+        {"stored.bin", &noise, 0, 4}, {"window.txt", &text, 1, 3}, {"zeros.bin", &zeros, 1, 2}};
+    for (const Piece& piece : pieces) {
+        std::string chunk = *piece.data;
+        if (piece.compress) {
+            uLongf length = compressBound(uLong(chunk.size()));
+            std::string packed(length, '\0');
+            compress2(reinterpret_cast<Bytef*>(&packed[0]), &length,
+                      reinterpret_cast<const Bytef*>(chunk.data()), uLong(chunk.size()), 1);
+            chunk.assign(packed.data(), length);
+        }
+        FpEntryFields fields = {piece.name, 0x20, 0, 0};
+        uint64_t record;
+        if (FpBeginFile(out, fields, uint64_t(piece.data->size()) * piece.count, &record) != FP_OK)
+            return 0;
+        for (int i = 0; i < piece.count; i++) {
+            if (FpWriteChunk(out, chunk.data(), uint32_t(chunk.size()),
+                             uint32_t(piece.data->size())) != FP_OK)
+                return 0;
+        }
+        if (FpEndFile(out, record) != FP_OK)
+            return 0;
+    }
+    return out.Close() == FP_OK;
+}
+
 struct TreeResult {
     BenchTreeStats stats;
     std::map<std::string, Figure> figures;
@@ -266,67 +331,79 @@ int RunTree(const Options& options, const std::string& kind, TreeResult& result)
     std::string pigz = (base / "tree.pigz.tar.gz").string();
     std::string zip = (base / "tree.zip").string();
     std::string quotedTree = "'" + tree.string() + "'";
+
+    std::string dest = out.string();
     auto nothing = [] {};
+    auto fresh = [&] {
+        Clear(out);
+        fs::create_directories(out);
+    };
 
     fprintf(stderr, "%s: packing\n", kind.c_str());
-    Figure& fpackCreate = result.figures[kPack[0]];
-    fpackCreate = Measure(runs, nothing, [&](Sample& s) {
-        return Spawn({options.fpack, "create", fpk, tree.string(), "--threads", "2"}, s);
-    });
-    fpackCreate.bytes = FileSize(fpk);
-    Figure& gzip = result.figures[kPack[1]];
-    gzip = Measure(runs, nothing, [&](Sample& s) {
-        return Shell("tar -cf - -C " + quotedTree + " . | gzip -1 > '" + tgz + "'", s);
-    });
-    gzip.bytes = FileSize(tgz);
-    Figure& pigzPack = result.figures[kPack[2]];
-    pigzPack = Measure(runs, nothing, [&](Sample& s) {
-        return Shell("tar -cf - -C " + quotedTree + " . | pigz -1 -p 2 > '" + pigz + "'", s);
-    });
-    pigzPack.bytes = FileSize(pigz);
+    std::vector<Contender> packers = {
+        {kPack[0], nothing,
+         [&](Sample& s) {
+             return Spawn({options.fpack, "create", fpk, tree.string(), "--threads", "2"}, s);
+         }},
+        {kPack[1], nothing,
+         [&](Sample& s) {
+             return Shell("tar -cf - -C " + quotedTree + " . | gzip -1 > '" + tgz + "'", s);
+         }},
+        {kPack[2], nothing,
+         [&](Sample& s) {
+             return Shell("tar -cf - -C " + quotedTree + " . | pigz -1 -p 2 > '" + pigz + "'", s);
+         }},
+    };
+    RoundRobin(runs, packers, result.figures);
+    result.figures[kPack[0]].bytes = FileSize(fpk);
+    result.figures[kPack[1]].bytes = FileSize(tgz);
+    result.figures[kPack[2]].bytes = FileSize(pigz);
     Sample once;
     if (!fs::exists(zip) && !Shell("cd " + quotedTree + " && zip -1 -r -q '" + zip + "' .", once))
         fprintf(stderr, "folderpack_bench: zip failed\n");
 
     fprintf(stderr, "%s: extracting\n", kind.c_str());
-    std::string dest = out.string();
-    auto fresh = [&] {
-        Clear(out);
-        fs::create_directories(out);
-    };
-    result.figures[kExtract[0]] = Measure(
-        runs, [&] { Clear(out); },
-        [&](Sample& s) {
-            return Spawn({options.fpack, "extract", fpk, dest}, s);
-        });
-    result.verified = SameTree(tree, out);
-    result.figures[kExtract[1]] = Measure(runs, fresh, [&](Sample& s) {
-        return Spawn({"tar", "-xzf", tgz, "-C", dest}, s);
-    });
-    result.figures[kExtract[2]] = Measure(runs, fresh, [&](Sample& s) {
-        return Spawn({"tar", "-I", "pigz -d", "-xf", tgz, "-C", dest}, s);
-    });
-    result.figures[kExtract[3]] = Measure(runs, fresh, [&](Sample& s) {
-        return Spawn({"unzip", "-q", zip, "-d", dest}, s);
-    });
     std::vector<Sample> inflates, copies;
-    result.figures[kExtract[4]] = Measure(
-        runs, [&] { Clear(out); },
-        [&](Sample& s) {
-            Sample inflate, copy;
-            if (!InflateInMemory(fpk, inflate) || !CopyTree(tree, out, copy))
-                return 0;
-            inflates.push_back(inflate);
-            copies.push_back(copy);
-            s.seconds = inflate.seconds + copy.seconds;
-            return 1;
-        });
+    std::vector<Contender> extractors = {
+        {kExtract[0], [&] { Clear(out); },
+         [&](Sample& s) {
+             return Spawn({options.fpack, "extract", fpk, dest}, s);
+         }},
+        {kExtract[1], fresh,
+         [&](Sample& s) {
+             return Spawn({"tar", "-xzf", tgz, "-C", dest}, s);
+         }},
+        {kExtract[2], fresh,
+         [&](Sample& s) {
+             return Spawn({"tar", "-I", "pigz -d", "-xf", tgz, "-C", dest}, s);
+         }},
+        {kExtract[3], fresh,
+         [&](Sample& s) {
+             return Spawn({"unzip", "-q", zip, "-d", dest}, s);
+         }},
+        {kExtract[4], [&] { Clear(out); },
+         [&](Sample& s) {
+             Sample inflate, copy;
+             if (!InflateInMemory(fpk, inflate) || !CopyTree(tree, out, copy))
+                 return 0;
+             inflates.push_back(inflate);
+             copies.push_back(copy);
+             s.seconds = inflate.seconds + copy.seconds;
+             return 1;
+         }},
+    };
+    RoundRobin(runs, extractors, result.figures);
     if (!inflates.empty()) { // without the warm-up
         inflates.erase(inflates.begin());
         copies.erase(copies.begin());
     }
     result.figures[kExtract[5]] = Median(inflates, 0);
     result.figures[kExtract[6]] = Median(copies, 0);
+
+    // The extraction measured is a real one.
+    Clear(out);
+    Sample check;
+    result.verified = Spawn({options.fpack, "extract", fpk, dest}, check) && SameTree(tree, out);
     Clear(out);
     return 1;
 }
@@ -358,7 +435,7 @@ typedef std::vector<std::pair<std::string, TreeResult>> Results;
 
 void PrintTable(const Options& options, const Results& results) {
     printf("FolderPack benchmark: seed %llu, median of %d runs (large tree: %d) after one "
-           "warm-up, page cache warm\n",
+           "warm-up, the tools taking turns, page cache warm\n",
            (unsigned long long)options.seed, options.runs, options.largeRuns);
     for (const auto& r : results)
         printf("  %-6s %llu files + %llu folders = %llu entries, %s%s\n", r.first.c_str(),
@@ -450,6 +527,24 @@ int main(int argc, char** argv) {
             return 1;
     }
     PrintTable(options, results);
+
+    // Peak memory of fpack extract at its worst.
+    fs::path stress = fs::path(options.work) / "stress";
+    std::string archive = (stress / "stress.fpk").string();
+    fs::create_directories(stress);
+    Sample sample;
+    int ok =
+        (fs::exists(archive) || WriteStressArchive(archive)) && access("/usr/bin/time", X_OK) == 0;
+    if (ok) {
+        Clear(stress / "out");
+        g_measureMemory = 1;
+        ok = Spawn({options.fpack, "extract", archive, (stress / "out").string()}, sample);
+        g_measureMemory = 0;
+        Clear(stress / "out");
+    }
+    printf("\nmemory stress: fpack extract of 6 MiB stored chunks, chunks inflating to 8 MiB - 1 "
+           "and to 512 MiB (1.1 GB): %s\n",
+           ok ? (Memory(Figure{0, sample.peakKiB, 0, 0}) + " peak RSS").c_str() : "FAILED");
     unlink(g_memoryFile.c_str());
     return 0;
 }

@@ -29,10 +29,7 @@ int FpAsyncSink::Queue(Call call, const unsigned char* data, uint32_t length) {
         });
         if (m_failed)
             return m_failed;
-        if (!m_spare.empty()) {
-            call.bytes.swap(m_spare.back());
-            m_spare.pop_back();
-        }
+        TakeSpare(call.bytes, length);
         m_queuedBytes += length;
         lock.unlock(); // copy while the writer goes on
         call.bytes.assign(data, data + length);
@@ -47,12 +44,48 @@ int FpAsyncSink::Queue(Call call, const unsigned char* data, uint32_t length) {
     return FP_OK;
 }
 
+// A buffer for `length` bytes: a kept one when one is large enough, else a new one, for which
+// kept ones are given up as far as the budget needs.
+void FpAsyncSink::TakeSpare(std::vector<unsigned char>& buffer, uint32_t length) {
+    for (size_t i = 0; i < m_spare.size(); i++) {
+        if (m_spare[i].capacity() >= length) {
+            buffer.swap(m_spare[i]);
+            m_spare.erase(m_spare.begin() + long(i));
+            m_spareBytes -= buffer.capacity();
+            return;
+        }
+    }
+    while (!m_spare.empty() && m_queuedBytes + m_spareBytes + length > FP_ASYNC_BUDGET) {
+        m_spareBytes -= m_spare.back().capacity();
+        m_spare.pop_back();
+    }
+}
+
+// Keeps a handled call's buffer for reuse while the queued and kept bytes stay within budget.
+void FpAsyncSink::KeepSpare(std::vector<unsigned char>& buffer) {
+    size_t capacity = buffer.capacity();
+    if (capacity == 0 || m_queuedBytes + m_spareBytes + capacity > FP_ASYNC_BUDGET)
+        return; // released with the call
+    buffer.clear();
+    m_spareBytes += capacity;
+    m_spare.push_back(std::move(buffer));
+}
+
 int FpAsyncSink::BeginFile(const FpEntry& entry) {
     return Queue(MakeCall(BEGIN_FILE, &entry), nullptr, 0);
 }
 
 int FpAsyncSink::Write(const unsigned char* data, uint32_t length) {
-    return Queue(MakeCall(WRITE, nullptr), data, length);
+    // Pieces beyond the budget go in parts, so that the queue never holds more.
+    do {
+        uint32_t part = length < FP_ASYNC_BUDGET ? length : FP_ASYNC_BUDGET;
+        int result = Queue(MakeCall(WRITE, nullptr), data, part);
+        if (result != FP_OK)
+            return result;
+        data += part;
+        length -= part;
+    } while (length > 0);
+    return FP_OK;
 }
 
 void FpAsyncSink::ChunkDone(const FpEntry& entry, uint64_t total) {
@@ -136,10 +169,8 @@ void FpAsyncSink::Run() {
         int result = failed ? FP_OK : Handle(call);
         lock.lock();
         m_queuedBytes -= call.bytes.size();
-        if (call.bytes.capacity() > 0 && m_spare.size() < 4) {
-            call.bytes.clear();
-            m_spare.push_back(std::move(call.bytes));
-        }
+        KeepSpare(call.bytes);
+        std::vector<unsigned char>().swap(call.bytes); // released before the reader hears
         if (result != FP_OK && !m_failed) {
             m_failed = result;
             m_failedName = m_currentName;

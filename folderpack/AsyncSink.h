@@ -1,10 +1,11 @@
 // A sink that hands every call on to another sink on a thread of its own, so that writing files
-// overlaps with reading and inflating the archive. The target sees exactly the calls, in the
-// order and with the entries and bytes, that it would see without this layer; only its results
-// arrive late. Portable (C++17 threads); for the tools, not for the Windows extractor.
+// overlaps with reading and inflating the archive. The target sees the calls, in the order and
+// with the entries and bytes, that it would see without this layer, except that a Write of more
+// than FP_ASYNC_BUDGET bytes arrives as several; only its results arrive late. Portable (C++17
+// threads); for the tools, not for the Windows extractor.
 //
-// Memory: the bytes of Write calls waiting for the target are copied and held up to
-// FP_ASYNC_BUDGET bytes in all (one larger piece at a time is let through alone).
+// Memory: the bytes of Write calls waiting for the target are copied; they and the buffers kept
+// for reuse stay within FP_ASYNC_BUDGET bytes.
 #pragma once
 
 #include "folderpack/FolderPackReader.h"
@@ -16,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#define FP_ASYNC_BUDGET 0x800000u
+#define FP_ASYNC_BUDGET 0x400000u
 
 class FpAsyncSink : public FpSink {
 public:
@@ -60,6 +61,8 @@ private:
     FpAsyncSink& operator=(const FpAsyncSink&) = delete;
     static Call MakeCall(Kind kind, const FpEntry* entry);
     int Queue(Call call, const unsigned char* data, uint32_t length);
+    void TakeSpare(std::vector<unsigned char>& buffer, uint32_t length);
+    void KeepSpare(std::vector<unsigned char>& buffer);
     void Run();
     int Handle(Call& call);
 
@@ -68,7 +71,8 @@ private:
     std::condition_variable m_changed;
     std::deque<Call> m_calls;
     std::vector<std::vector<unsigned char>> m_spare; // buffers for reuse
-    size_t m_queuedBytes = 0;
+    size_t m_queuedBytes = 0;                        // bytes of queued calls
+    size_t m_spareBytes = 0;                         // capacity of the kept buffers
     int m_stop = 0;
     int m_failed = 0; // first failure code of the target, or 0
     int m_fileOpen = 0;

@@ -32,11 +32,9 @@ int Walk(const std::string& archive, FpSink& sink) {
 TEST(AsyncSink, TargetSeesTheSameCallsAndBytes) {
     std::string archive = Sample();
     RecordingSink direct;
-    direct.logWrites = 1;
     ASSERT_EQ(FP_OK, Walk(archive, direct));
 
     RecordingSink target;
-    target.logWrites = 1;
     FpAsyncSink async(target);
     EXPECT_EQ(FP_OK, Walk(archive, async));
     EXPECT_EQ(FP_OK, async.Finish());
