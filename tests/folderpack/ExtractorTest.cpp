@@ -2,6 +2,8 @@
 // what stays after each failure. Everything is written below C:\varnock-tests\folderpack.
 #include "folderpack/Extractor.h"
 
+#include "folderpack/FolderPacker.h"
+
 #include "ArchiveBuilder.h"
 #include "sys/Folder.h"
 #include "sys/LongPath.h"
@@ -332,4 +334,40 @@ TEST_F(Extractor, InflateChunkWritesExactlyTheUncompressedLength) {
     EXPECT_EQ(FP_OK, InflateChunk(data, DWORD(zipped.size()), 6, out));
     CloseHandle(out);
     EXPECT_EQ("abcdef", ReadBytes(root + "chunk"));
+}
+
+TEST_F(Extractor, PackedOnWindowsAndExtractedAgain) {
+    std::string src = root + "src\\";
+    MakePath((src + "表\\ソ\\").c_str());
+    MakePath((src + "empty\\").c_str());
+    WriteBytes(src + "表\\ソ\\data.bin", ArchiveBuilder::Noise(300000, 11));
+    WriteBytes(src + "表\\text.txt", std::string(200000, 't'));
+    WriteBytes(src + "zero.bin", "");
+    WriteBytes(src + "Brennick.exe", "MZ");
+
+    std::unique_ptr<FpSourceTree> tree = FpOpenSourceTree(src.c_str());
+    std::vector<FpPackEntry> entries;
+    std::string error;
+    ASSERT_EQ(FP_OK, FpCollectEntries(*tree, entries, error)) << error;
+    std::vector<std::string> names;
+    for (const FpPackEntry& entry : entries)
+        names.push_back(entry.name);
+    EXPECT_EQ((std::vector<std::string>{"empty\\", "表\\ソ\\data.bin", "表\\ソ\\", "表\\text.txt",
+                                        "表\\", "Brennick.exe", "zero.bin"}),
+              names);
+    FpFileOutput out;
+    ASSERT_EQ(FP_OK, out.Open(archive.c_str()));
+    FpPackOptions options;
+    options.threads = 2;
+    options.chunkSize = 65536; // several chunks per file
+    ASSERT_EQ(FP_OK, FpPack(*tree, entries, out, options, error)) << error;
+    ASSERT_EQ(FP_OK, out.Close());
+
+    ASSERT_EQ(FP_OK, ExtractFolderPack(dest.c_str(), archive.c_str(), Answer, NULL));
+    for (const char* name : {"表\\ソ\\data.bin", "表\\text.txt", "zero.bin", "Brennick.exe"}) {
+        EXPECT_EQ(ReadBytes(src + name), ReadBytes(dest + name)) << name;
+        EXPECT_EQ(LastWrite(src + name), LastWrite(dest + name)) << name;
+    }
+    EXPECT_TRUE(LongGetFileAttributes((dest + "empty").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(LastWrite(src + "表\\ソ"), LastWrite(dest + "表\\ソ"));
 }
