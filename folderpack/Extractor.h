@@ -53,6 +53,8 @@ int ReadFolderPack(const char* destFolder, HANDLE archive, FpOverwriteCallback o
 // One FILE entry, the archive positioned behind its "FILE" tag; on FP_OK positioned behind the
 // entry's end value. In order:
 //   FP_ERR_READ    a field up to the size cannot be read in full (nothing created);
+//   FP_ERR_CREATE  `destFolder` ends in the first byte of a double-byte character, so that no
+//                  backslash can follow it (nothing created);
 //   FP_ERR_NAME    the name is refused (see FpCheckName): nothing created;
 //   FP_ERR_LIMIT   the name does not fit 4096 bytes behind the destination, or a folder on its
 //                  path is 256 bytes or longer: nothing created;
