@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# fpack's commands end to end: exit statuses, the one-line failures, listing and round trips.
+# Usage: fpack-commands.sh FPACK SCRATCH
+set -u
+fpack=$1
+dir=$2
+rm -rf "$dir" && mkdir -p "$dir/src/docs/sub" "$dir/src/表" "$dir/src/empty"
+printf 'read me\n' > "$dir/src/docs/readme.txt"
+: > "$dir/src/docs/sub/zero.bin"
+printf 'ソ' > "$dir/src/表/ソ.txt"
+head -c 300000 /dev/urandom > "$dir/src/noise.bin"
+failures=0
+check() { # description, expected status, command...
+    local what=$1 want=$2
+    shift 2
+    "$@" > "$dir/out.txt" 2> "$dir/err.txt"
+    local got=$?
+    if [ "$got" != "$want" ]; then
+        echo "FAIL: $what: status $got, expected $want"; cat "$dir/err.txt"; failures=$((failures + 1))
+    fi
+}
+expect_line() { # description, file, pattern
+    if ! grep -q -- "$3" "$2"; then
+        echo "FAIL: $1: no line matching '$3' in:"; cat "$2"; failures=$((failures + 1))
+    fi
+}
+
+check "create" 0 "$fpack" create "$dir/a.fpk" "$dir/src" --threads 2
+check "no partial archive left" 1 test -e "$dir/a.fpk.partial"
+check "list" 0 "$fpack" list "$dir/a.fpk"
+expect_line "list shows a folder" "$dir/out.txt" '^FLDR  *-  [0-9-]* [0-9:]*  docs\\sub\\$'
+expect_line "list shows a file" "$dir/out.txt" '^FILE  *8  [0-9-]* [0-9:]*  docs\\readme.txt$'
+[ "$(wc -l < "$dir/out.txt")" = 8 ] || { echo "FAIL: list: not 8 lines"; failures=$((failures + 1)); }
+check "test" 0 "$fpack" test "$dir/a.fpk"
+check "extract" 0 "$fpack" extract "$dir/a.fpk" "$dir/x"
+check "same tree" 0 diff -r "$dir/src" "$dir/x"
+check "extract again" 1 "$fpack" extract "$dir/a.fpk" "$dir/x"
+expect_line "existing file named" "$dir/err.txt" '^fpack: extract: FP_ERR_EXISTS at entry 1 "docs\\sub\\zero.bin"$'
+check "extract --overwrite" 0 "$fpack" extract "$dir/a.fpk" "$dir/x" --overwrite
+
+# A damaged copy: the chunk of noise.bin cut short in the middle.
+head -c $(( $(stat -c %s "$dir/a.fpk") - 1000 )) "$dir/a.fpk" > "$dir/cut.fpk"
+check "test of a cut archive" 1 "$fpack" test "$dir/cut.fpk"
+expect_line "cut archive" "$dir/err.txt" '^fpack: test: FP_ERR_READ at entry 8 "noise.bin"$'
+printf 'Folder Pack!\0\0\0\0\0\0\0\0' > "$dir/bad.fpk"
+check "wrong magic" 1 "$fpack" list "$dir/bad.fpk"
+expect_line "wrong magic" "$dir/err.txt" '^fpack: list: FP_ERR_FORMAT'
+check "missing archive" 1 "$fpack" test "$dir/missing.fpk"
+expect_line "missing archive" "$dir/err.txt" '^fpack: test: FP_ERR_OPEN'
+
+# A name without a code page 932 form is refused, naming the file.
+mkdir -p "$dir/bad" && : > "$dir/bad/yen¥.txt"
+check "unconvertible name" 1 "$fpack" create "$dir/b.fpk" "$dir/bad"
+expect_line "unconvertible name" "$dir/err.txt" 'FP_ERR_NAME.*yen¥.txt.*code page 932'
+check "nothing written for it" 1 test -e "$dir/b.fpk"
+
+check "usage" 2 "$fpack" create "$dir/a.fpk"
+check "unknown option" 2 "$fpack" list "$dir/a.fpk" --level 3
+check "help" 0 "$fpack" --help
+rm -rf "$dir"
+[ $failures = 0 ] && echo "fpack commands: all passed"
+exit $failures
