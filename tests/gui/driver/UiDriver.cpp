@@ -489,6 +489,13 @@ void CommandWatch(const std::vector<std::string>& args) {
             result = "gone";
             return true;
         }
+        // Look for the final message box first: once it is there the bars hold their last
+        // positions, and the sample below reports them.
+        OwnedSearch search = {dialog, nullptr};
+        EnumWindows(MatchOwned, reinterpret_cast<LPARAM>(&search));
+        bool boxShown = search.found && !WindowText(search.found).empty() &&
+                        _stricmp(ClassName(search.found).c_str(), "#32770") == 0 &&
+                        WindowText(search.found) == WindowText(dialog); // not the About box
         long long step = -1, file = -1, low, high;
         ReadBar(GetDlgItem(dialog, 1000), &step, &low, &high);
         ReadBar(GetDlgItem(dialog, 1001), &file, &low, &high);
@@ -499,15 +506,9 @@ void CommandWatch(const std::vector<std::string>& args) {
             Reply(line);
             last = line;
         }
-        OwnedSearch search = {dialog, nullptr};
-        EnumWindows(MatchOwned, reinterpret_cast<LPARAM>(&search));
-        if (search.found && !WindowText(search.found).empty() &&
-            _stricmp(ClassName(search.found).c_str(), "#32770") == 0) {
-            // A message box of the dialog's own (the About box has another title).
-            if (WindowText(search.found) == WindowText(dialog)) {
-                result = Hex(search.found);
-                return true;
-            }
+        if (boxShown) {
+            result = Hex(search.found);
+            return true;
         }
         return false;
     });
