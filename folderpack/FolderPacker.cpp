@@ -250,8 +250,10 @@ int Packer::Run(std::string& error) {
         m_compressor.reset(new FpChunkCompressor(m_options.level));
         m_slots.resize(1);
     } else {
-        // Room for the threads to run well ahead of a large chunk still being compressed.
-        m_slots.resize(size_t(m_options.threads) * 8);
+        // Room for the threads to run well ahead of a large chunk still being compressed,
+        // bounded so that many threads do not hold more than 64 chunks in flight.
+        size_t slots = size_t(m_options.threads) * 8;
+        m_slots.resize(slots < 64 ? slots : 64);
         for (int i = 0; i < m_options.threads; i++)
             threads.emplace_back(&Packer::Work, this);
     }

@@ -2,8 +2,11 @@
 
 #include "folderpack/AsyncSink.h"
 #include "folderpack/FileInput.h"
+#include "folderpack/NameCodec.h"
 #include "folderpack/PosixSink.h"
 #include "tools/ProgressBar.h"
+
+#include <string>
 
 namespace {
 
@@ -27,6 +30,21 @@ private:
     ProgressBar m_bar;
 };
 
+// The destination as the Windows extractor would see it: its code page 932 spelling, or, for a
+// folder that has none, a stand-in of the same length. The reader only measures it and checks
+// that no name would be cut by it; the disk sink uses the real UTF-8 folder.
+std::string ReaderPrefix(const char* folder) {
+    std::string prefix;
+    if (FpUtf8ToCp932(folder, prefix))
+        return prefix;
+    prefix = folder;
+    for (char& c : prefix) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            c = '_';
+    }
+    return prefix;
+}
+
 } // namespace
 
 int ExtractCommand(const FpackArgs& args) {
@@ -40,7 +58,8 @@ int ExtractCommand(const FpackArgs& args) {
     ProgressSink sink(disk, input);
     // Names are checked against the destination as the Windows extractor sees it: its limits
     // count the folder's own length.
-    FpReader reader(input, inflater, buffer, args.folder);
+    std::string prefix = ReaderPrefix(args.folder);
+    FpReader reader(input, inflater, buffer, prefix.c_str());
     int result = reader.Walk(sink);
     int written = sink.Finish();
     // A failure on disk comes before anything the reader met after it.

@@ -37,6 +37,10 @@ check "same tree" 0 diff -r "$dir/src" "$dir/x"
 check "extract again" 1 "$fpack" extract "$dir/a.fpk" "$dir/x"
 expect_line "existing file named" "$dir/err.txt" '^fpack: extract: FP_ERR_EXISTS at entry 1 "docs\\sub\\zero.bin"$'
 check "extract --overwrite" 0 "$fpack" extract "$dir/a.fpk" "$dir/x" --overwrite
+# UTF-8 folder names whose bytes would read as a cut double-byte character in code page 932.
+check "extract into あ" 0 "$fpack" extract "$dir/a.fpk" "$dir/out_あ"
+check "same tree in あ" 0 diff -r "$dir/src" "$dir/out_あ"
+check "extract into a folder without a code page 932 form" 0 "$fpack" extract "$dir/a.fpk" "$dir/😀"
 
 # A damaged copy: the chunk of noise.bin cut short in the middle.
 head -c $(( $(stat -c %s "$dir/a.fpk") - 1000 )) "$dir/a.fpk" > "$dir/cut.fpk"
