@@ -43,7 +43,13 @@ CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority, UINT
     }
     if (priority != THREAD_PRIORITY_NORMAL)
         SetThreadPriority(thread->m_hThread, priority);
-    if (!(createFlags & CREATE_SUSPENDED))
-        ::ResumeThread(thread->m_hThread);
+    if (!(createFlags & CREATE_SUSPENDED) && ::ResumeThread(thread->m_hThread) == DWORD(-1)) {
+        // The thread never ran: end it and report the failure.
+        DWORD error = GetLastError();
+        TerminateThread(thread->m_hThread, 0);
+        delete thread;
+        SetLastError(error);
+        return nullptr;
+    }
     return thread;
 }

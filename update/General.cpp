@@ -100,7 +100,8 @@ UINT UpdateWorker(LPVOID /*param*/) {
 
     // The product folder: the parent of the server installation folder.
     char product[kPathSize] = "";
-    if (!AppendText(product, sizeof product, server))
+    // A value ending in half a double-byte character would send the separator search past it.
+    if (!AppendText(product, sizeof product, server) || EndsInLeadByte(product))
         return Report(UPDATE_ERR_INTERNAL, 0);
     SetStepPos(1);
     if (HasTrailingBackslash(product))

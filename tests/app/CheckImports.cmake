@@ -1,0 +1,17 @@
+# Fails unless every DLL that EXE imports is one of ALLOWED (names compared case-insensitively).
+# Run with: cmake -DOBJDUMP=... -DEXE=... -DALLOWED="a.dll;b.dll" -P CheckImports.cmake
+cmake_minimum_required(VERSION 3.20)
+execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${OBJDUMP} -p ${EXE} failed")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\r\n]+" lines "${dump}")
+string(TOLOWER "${ALLOWED}" allowed)
+foreach(line ${lines})
+    string(REPLACE "DLL Name: " "" dll "${line}")
+    string(TOLOWER "${dll}" dll)
+    if(NOT dll IN_LIST allowed)
+        message(FATAL_ERROR "${EXE} imports ${dll}, which is not a system DLL")
+    endif()
+    message(STATUS "imports ${dll}")
+endforeach()
