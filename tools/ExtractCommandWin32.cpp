@@ -3,7 +3,11 @@
 #include <windows.h>
 
 #include "folderpack/Extractor.h"
+#include "folderpack/FileInput.h"
+#include "folderpack/NullSink.h"
 #include "tools/ProgressBar.h"
+
+#include <string>
 
 namespace {
 
@@ -20,6 +24,38 @@ void ShowProgress(int entryIndex, int entryCount, int, int, int, int) {
         return;
     g_entriesDone = entryIndex;
     g_bar->Update(uint64_t(entryIndex), uint64_t(entryCount));
+}
+
+// Stops a walk at the entry with the given number, once its name has been read.
+class StopAtSink : public FpNullSink {
+public:
+    StopAtSink(const FpReader& reader, int32_t index) : m_reader(reader), m_index(index) {}
+    int BeginFile(const FpEntry& entry) override {
+        return m_reader.EntryIndex() == m_index ? FP_ERR_EXISTS : FpNullSink::BeginFile(entry);
+    }
+    int Folder(const FpEntry& entry) override {
+        return m_reader.EntryIndex() == m_index ? FP_ERR_EXISTS : FpNullSink::Folder(entry);
+    }
+
+private:
+    const FpReader& m_reader;
+    int32_t m_index;
+};
+
+// The name of entry `index` of the archive, read again with the portable reader; empty when
+// the reader cannot get that far.
+std::string EntryName(const char* archive, int32_t index) {
+    FpFileInput input;
+    if (input.Open(archive) != FP_OK)
+        return std::string();
+    FpInflater inflater(FpDefaultAllocator());
+    FpReadBuffer buffer(FpDefaultAllocator());
+    inflater.Begin();
+    FpReader reader(input, inflater, buffer, "");
+    StopAtSink sink(reader, index);
+    reader.Walk(sink);
+    const char* name = reader.EntryIndex() == index ? reader.EntryName() : nullptr;
+    return name ? std::string(name) : std::string();
 }
 
 } // namespace
@@ -41,8 +77,10 @@ int ExtractCommand(const FpackArgs& args) {
     int result = ExtractFolderPack(folder, args.archive, AskOverwrite, ShowProgress);
     bar.Finish();
     g_bar = nullptr;
-    if (result != FP_OK)
-        return ReportFailure("extract", result, 0, nullptr,
-                             std::to_string(g_entriesDone) + " entries extracted before it");
+    if (result != FP_OK) {
+        int32_t failed = g_entriesDone + 1; // the walk stops at its first failing entry
+        std::string name = EntryName(args.archive, failed);
+        return ReportFailure("extract", result, failed, name.empty() ? nullptr : name.c_str(), "");
+    }
     return 0;
 }
