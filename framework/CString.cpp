@@ -5,11 +5,17 @@
 
 CString::CString() : m_data(nullptr), m_length(0), m_capacity(0) {}
 
-CString::CString(const char* text) : CString() { *this = text; }
+CString::CString(const char* text) : CString() {
+    *this = text;
+}
 
-CString::CString(const CString& other) : CString() { Assign(other, other.m_length); }
+CString::CString(const CString& other) : CString() {
+    Assign(other, other.m_length);
+}
 
-CString::~CString() { free(m_data); }
+CString::~CString() {
+    free(m_data);
+}
 
 CString& CString::operator=(const CString& other) {
     if (this != &other)
