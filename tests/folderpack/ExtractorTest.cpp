@@ -5,6 +5,7 @@
 #include "folderpack/FolderPacker.h"
 
 #include "ArchiveBuilder.h"
+#include "TestFiles.h"
 #include "sys/Folder.h"
 #include "sys/LongPath.h"
 
@@ -23,74 +24,31 @@ const int kMultibyteCodePage = _setmbcp(_MB_CP_ANSI);
 
 const char kBase[] = "C:\\varnock-tests\\folderpack\\";
 
-std::wstring Wide(const std::string& path) {
-    int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, NULL, 0);
-    std::wstring wide(size_t(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], n);
-    wide.resize(wcslen(wide.c_str()));
-    return L"\\\\?\\" + wide;
-}
-
-// Removes a tree of any depth and path length, read-only entries included.
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            std::wstring path = folder + L"\\" + name;
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileW(path.c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryW(folder.c_str());
-}
-
 // A clean folder for one test: kBase + name + "\".
 std::string Fresh(const std::string& name) {
     std::string folder = kBase + name;
-    RemoveTree(Wide(folder));
+    RemoveAll(folder);
     MakePath((folder + "\\").c_str());
     return folder + "\\";
 }
 
 std::string WriteBytes(const std::string& path, const std::string& bytes) {
-    HANDLE file = LongCreateFile(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, NULL);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, NULL);
-    CloseHandle(file);
+    WriteWholeFile(path, bytes);
     return path;
 }
 
 std::string ReadBytes(const std::string& path) {
-    HANDLE file =
-        LongCreateFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    if (file == NULL || file == INVALID_HANDLE_VALUE)
-        return "<missing>";
     std::string bytes;
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, NULL) && read > 0)
-        bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
+    return ReadWholeFile(path, &bytes) ? bytes : "<missing>";
 }
 
 bool Exists(const std::string& path) {
-    return LongGetFileAttributes(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return PathExists(path);
 }
 
 uint64_t LastWrite(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data))
+    if (!GetFileAttributesExW(ExtendedPath(path).c_str(), GetFileExInfoStandard, &data))
         return 0;
     return uint64_t(data.ftLastWriteTime.dwLowDateTime) |
            uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32;
@@ -312,7 +270,7 @@ TEST_F(Extractor, CorruptedArchivesFailCleanlyInsideTheDestination) {
             seed = seed * 1664525u + 1013904223u;
             bytes[(seed >> 8) % bytes.size()] ^= char(1 + (seed & 0x7F));
         }
-        RemoveTree(Wide(dest.substr(0, dest.size() - 1)));
+        RemoveAll(dest);
         int result = Extract(bytes);
         EXPECT_LE(result, 0);
         EXPECT_NE(-5, result);

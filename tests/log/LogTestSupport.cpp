@@ -5,65 +5,19 @@
 #include <stdio.h>
 #include <string.h>
 
-static void DeleteFilesIn(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            continue;
-        std::string path = folder + found.cFileName;
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
-}
-
 std::string FreshTestFolder(const char* name) {
     CreateDirectoryA("C:\\varnock-tests", NULL);
     CreateDirectoryA("C:\\varnock-tests\\log", NULL);
     char folder[MAX_PATH];
     snprintf(folder, sizeof folder, "C:\\varnock-tests\\log\\%s-%lu\\", name,
              GetCurrentProcessId());
+    RemoveAll(folder);
     CreateDirectoryA(folder, NULL);
-    DeleteFilesIn(folder);
     return folder;
 }
 
 void RemoveTestFolder(const std::string& folder) {
-    DeleteFilesIn(folder);
-    RemoveDirectoryA(folder.c_str());
-}
-
-bool ReadWholeFile(const std::string& path, std::string* out) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    out->clear();
-    char buffer[65536];
-    DWORD got = 0;
-    bool ok = true;
-    while ((ok = ReadFile(file, buffer, sizeof buffer, &got, NULL) != 0) && got > 0)
-        out->append(buffer, got);
-    CloseHandle(file);
-    return ok;
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& content) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, NULL);
-    CloseHandle(file);
-    return ok && written == content.size();
-}
-
-bool PathExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    RemoveAll(folder);
 }
 
 void SetLogFilePath(const std::string& path) {

@@ -6,16 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "TestFiles.h" // ReadWholeFile, WriteWholeFile, PathExists, RemoveAll
+
 // C:\varnock-tests\log\<name>-<process id>\ (trailing backslash), created empty: runs of the
 // suite that share the Wine prefix never meet in one folder.
 std::string FreshTestFolder(const char* name);
-// Deletes the files of such a folder, then the folder.
+// Deletes such a folder with its contents.
 void RemoveTestFolder(const std::string& folder);
-
-// The whole file in `out`; false when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string* out);
-bool WriteWholeFile(const std::string& path, const std::string& content);
-bool PathExists(const std::string& path);
 
 // Copies `path` into LogFilePath (cut to fit).
 void SetLogFilePath(const std::string& path);

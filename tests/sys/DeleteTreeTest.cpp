@@ -50,26 +50,26 @@ TEST(DeleteTree, RemovesTheWholeTree) {
     std::string base = TestFolder();
     std::string tree = base + "tree\\";
     ASSERT_EQ(1, MakePath((tree + "a\\b\\表\\ソ\\").c_str()));
-    ASSERT_TRUE(WriteFileBytes(tree + "top.txt", "1"));
-    ASSERT_TRUE(WriteFileBytes(tree + "a\\b\\表\\ソ\\表.txt", "2"));
-    ASSERT_TRUE(WriteFileBytes(tree + "a\\readonly.txt", "3"));
+    ASSERT_TRUE(WriteWholeFile(tree + "top.txt", "1"));
+    ASSERT_TRUE(WriteWholeFile(tree + "a\\b\\表\\ソ\\表.txt", "2"));
+    ASSERT_TRUE(WriteWholeFile(tree + "a\\readonly.txt", "3"));
     ASSERT_TRUE(SetFileAttributesA((tree + "a\\readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY));
 
     EXPECT_EQ(1, DeleteTree((base + "tree").c_str(), 0));
-    EXPECT_FALSE(WideExists(tree));
-    EXPECT_TRUE(WideExists(base));
+    EXPECT_FALSE(PathExists(tree));
+    EXPECT_TRUE(PathExists(base));
 }
 
 TEST(DeleteTree, RefusesShortAndMissingPaths) {
     std::string base = TestFolder();
     ASSERT_EQ(0, _chdir(base.c_str()));
     ASSERT_EQ(1, MakePath((base + "ab\\").c_str()));
-    ASSERT_TRUE(WriteFileBytes(base + "ab\\keep.txt", "x"));
+    ASSERT_TRUE(WriteWholeFile(base + "ab\\keep.txt", "x"));
 
     // Three bytes or fewer are never touched (C:\ is one such path).
     EXPECT_EQ(0, DeleteTree("ab\\", 0));
     EXPECT_EQ(0, DeleteTree("ab", 1));
-    EXPECT_TRUE(WideExists(base + "ab\\keep.txt"));
+    EXPECT_TRUE(PathExists(base + "ab\\keep.txt"));
 
     EXPECT_EQ(0, DeleteTree((base + "missing").c_str(), 0));
     EXPECT_EQ(0, DeleteTree(NULL, 0));
@@ -77,12 +77,12 @@ TEST(DeleteTree, RefusesShortAndMissingPaths) {
     std::string truncated = base + "ab\\\x95";
     ASSERT_EQ(1, EndsInLeadByte(truncated.c_str()));
     EXPECT_EQ(0, DeleteTree(truncated.c_str(), 0));
-    EXPECT_TRUE(WideExists(base + "ab\\keep.txt"));
+    EXPECT_TRUE(PathExists(base + "ab\\keep.txt"));
 
     // Four bytes are processed.
     ASSERT_EQ(1, MakePath((base + "abc\\d\\").c_str()));
     EXPECT_EQ(1, DeleteTree("abc\\", 0));
-    EXPECT_FALSE(WideExists(base + "abc"));
+    EXPECT_FALSE(PathExists(base + "abc"));
     ASSERT_EQ(0, _chdir("C:\\"));
 }
 
@@ -90,14 +90,14 @@ TEST(DeleteTree, RefusesShortAndMissingPaths) {
 TEST(DeleteTree, LeavesDotFolders) {
     std::string base = TestFolder();
     ASSERT_EQ(1, MakePath((base + "tree\\.cache\\x\\").c_str()));
-    ASSERT_TRUE(WriteFileBytes(base + "tree\\.cache\\x\\kept.txt", "x"));
-    ASSERT_TRUE(WriteFileBytes(base + "tree\\gone.txt", "x"));
-    ASSERT_TRUE(WriteFileBytes(base + "tree\\.gone.txt", "x"));
+    ASSERT_TRUE(WriteWholeFile(base + "tree\\.cache\\x\\kept.txt", "x"));
+    ASSERT_TRUE(WriteWholeFile(base + "tree\\gone.txt", "x"));
+    ASSERT_TRUE(WriteWholeFile(base + "tree\\.gone.txt", "x"));
 
     EXPECT_EQ(1, DeleteTree((base + "tree\\").c_str(), 0));
-    EXPECT_TRUE(WideExists(base + "tree\\.cache\\x\\kept.txt"));
-    EXPECT_FALSE(WideExists(base + "tree\\gone.txt"));
-    EXPECT_FALSE(WideExists(base + "tree\\.gone.txt"));
+    EXPECT_TRUE(PathExists(base + "tree\\.cache\\x\\kept.txt"));
+    EXPECT_FALSE(PathExists(base + "tree\\gone.txt"));
+    EXPECT_FALSE(PathExists(base + "tree\\.gone.txt"));
 }
 
 TEST(DeleteTree, ContinueOnError) {
@@ -105,41 +105,41 @@ TEST(DeleteTree, ContinueOnError) {
     std::string tree = base + "tree\\";
     ASSERT_EQ(1, MakePath((tree + "sub\\").c_str()));
     for (const char* name : {"a.txt", "b.txt", "sub\\c.txt", "z.txt"})
-        ASSERT_TRUE(WriteFileBytes(tree + name, "x"));
+        ASSERT_TRUE(WriteWholeFile(tree + name, "x"));
     // Open without delete sharing: this file cannot be deleted while the handle lives.
     HANDLE locked = CreateFileA((tree + "sub\\locked.txt").c_str(), GENERIC_WRITE, 0, NULL,
                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, locked);
 
     EXPECT_EQ(0, DeleteTree(tree.c_str(), 0));
-    EXPECT_TRUE(WideExists(tree + "sub\\locked.txt"));
+    EXPECT_TRUE(PathExists(tree + "sub\\locked.txt"));
 
     EXPECT_EQ(1, DeleteTree(tree.c_str(), 1));
-    EXPECT_TRUE(WideExists(tree + "sub\\locked.txt"));
-    EXPECT_FALSE(WideExists(tree + "a.txt"));
-    EXPECT_FALSE(WideExists(tree + "b.txt"));
-    EXPECT_FALSE(WideExists(tree + "sub\\c.txt"));
-    EXPECT_FALSE(WideExists(tree + "z.txt"));
+    EXPECT_TRUE(PathExists(tree + "sub\\locked.txt"));
+    EXPECT_FALSE(PathExists(tree + "a.txt"));
+    EXPECT_FALSE(PathExists(tree + "b.txt"));
+    EXPECT_FALSE(PathExists(tree + "sub\\c.txt"));
+    EXPECT_FALSE(PathExists(tree + "z.txt"));
 
     CloseHandle(locked);
     EXPECT_EQ(1, DeleteTree(tree.c_str(), 0));
-    EXPECT_FALSE(WideExists(tree));
+    EXPECT_FALSE(PathExists(tree));
 }
 
 // A linked folder inside the tree is not entered: what it points at stays whole.
 TEST(DeleteTree, DoesNotFollowFolderLinks) {
     std::string base = TestFolder();
     ASSERT_EQ(1, MakePath((base + "target\\").c_str()));
-    ASSERT_TRUE(WriteFileBytes(base + "target\\precious.txt", "x"));
+    ASSERT_TRUE(WriteWholeFile(base + "target\\precious.txt", "x"));
     ASSERT_EQ(1, MakePath((base + "tree\\").c_str()));
-    ASSERT_TRUE(WriteFileBytes(base + "tree\\gone.txt", "x"));
+    ASSERT_TRUE(WriteWholeFile(base + "tree\\gone.txt", "x"));
     if (!MakeFolderLink(base + "tree\\", "link", "..\\target", "../target"))
         GTEST_SKIP() << "no folder links on this system";
-    ASSERT_TRUE(WideExists(base + "tree\\link\\precious.txt"));
+    ASSERT_TRUE(PathExists(base + "tree\\link\\precious.txt"));
 
     DeleteTree((base + "tree").c_str(), 1);
-    EXPECT_TRUE(WideExists(base + "target\\precious.txt"));
-    EXPECT_FALSE(WideExists(base + "tree\\gone.txt"));
+    EXPECT_TRUE(PathExists(base + "target\\precious.txt"));
+    EXPECT_FALSE(PathExists(base + "tree\\gone.txt"));
     // Wine cannot remove a host link through the Win32 calls.
     RunHostTool("Z:\\bin\\rm", "rm -f link", base + "tree\\");
 }

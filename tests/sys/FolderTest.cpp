@@ -39,7 +39,7 @@ TEST(IsDirectory, FoldersFilesAndMissingPaths) {
     std::string base = TestFolder();
     ASSERT_EQ(0, _chdir(base.c_str()));
     std::string before = CurrentFolder();
-    ASSERT_TRUE(WriteFileBytes(base + "file", "x"));
+    ASSERT_TRUE(WriteWholeFile(base + "file", "x"));
 
     EXPECT_EQ(1, IsDirectory(base.c_str()));
     EXPECT_EQ(1, IsDirectory("c:\\windows"));
@@ -82,7 +82,7 @@ TEST(MakePath, CreatesNestedFoldersOutermostFirst) {
     EXPECT_EQ(1, IsDirectory((base + "D\\E").c_str()));
 
     // A file in the way.
-    ASSERT_TRUE(WriteFileBytes(base + "F", "x"));
+    ASSERT_TRUE(WriteWholeFile(base + "F", "x"));
     EXPECT_EQ(0, MakePath((base + "F\\G\\").c_str()));
 }
 

@@ -57,7 +57,7 @@ TEST(LongPath, WideRouteServesLongPaths) {
     ASSERT_NE(INVALID_HANDLE_VALUE, handle);
     ASSERT_NE(HANDLE(NULL), handle);
     CloseHandle(handle);
-    EXPECT_TRUE(WideExists(file));
+    EXPECT_TRUE(PathExists(file));
 
     EXPECT_TRUE(LongSetFileAttributes(file.c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_EQ(FILE_ATTRIBUTE_READONLY, LongGetFileAttributes(file.c_str()) & 1);
@@ -65,7 +65,7 @@ TEST(LongPath, WideRouteServesLongPaths) {
     EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
     EXPECT_TRUE(LongSetFileAttributes(file.c_str(), FILE_ATTRIBUTE_NORMAL));
     EXPECT_TRUE(LongDeleteFile(file.c_str()));
-    EXPECT_FALSE(WideExists(file));
+    EXPECT_FALSE(PathExists(file));
 
     std::string sub = folder + "\\表";
     EXPECT_TRUE(LongCreateDirectory(sub.c_str(), NULL));
@@ -77,8 +77,8 @@ TEST(LongPath, WideRouteServesLongPaths) {
 // The \\?\ form takes no forward slashes: such a path works below the threshold only.
 TEST(LongPath, ThresholdIs260Bytes) {
     std::string folder = TestFolder();
-    ASSERT_TRUE(WriteFileBytes(folder + std::string(259 - folder.size(), 'f'), "x"));
-    ASSERT_TRUE(WriteFileBytes(folder + std::string(260 - folder.size(), 'f'), "x"));
+    ASSERT_TRUE(WriteWholeFile(folder + std::string(259 - folder.size(), 'f'), "x"));
+    ASSERT_TRUE(WriteWholeFile(folder + std::string(260 - folder.size(), 'f'), "x"));
     std::string base = folder;
     for (char& c : base)
         c = c == '\\' ? '/' : c;

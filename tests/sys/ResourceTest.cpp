@@ -48,7 +48,7 @@ TEST(WriteResourceToFile, WritesTheWholeResource) {
 
 TEST(WriteResourceToFile, ExistingFiles) {
     std::string path = TestFolder() + "WU.TPK";
-    ASSERT_TRUE(WriteFileBytes(path, "old"));
+    ASSERT_TRUE(WriteWholeFile(path, "old"));
     EXPECT_EQ(0, WriteResourceToFile(PAYLOAD, path.c_str(), 0));
     EXPECT_EQ("old", Contents(path));
 

@@ -1,6 +1,8 @@
 #define _CRT_SECURE_NO_WARNINGS
 #include "WorkerHarness.h"
 
+#include "TestFiles.h"
+
 #include "dialogs/Progress.h"
 #include "log/Log.h"
 #include "sys/Folder.h"
@@ -136,19 +138,12 @@ void UninstallProduct() {
 
 std::string ReadFile(const std::string& path) {
     std::string content;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file)
-        return content;
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0)
-        content.append(buffer, got);
-    fclose(file);
+    ReadWholeFile(path, &content);
     return content;
 }
 
 bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return PathExists(path);
 }
 
 bool IsFolder(const std::string& path) {
