@@ -1,4 +1,6 @@
-# Embedding an update payload in a Windows executable as resource 130 of type "IDH_FILE".
+# Embedding an update payload in a Windows executable as resource 130 of type "IDH_FILE", with
+# its SHA-256 beside it as resource 130 of type "IDH_DIGEST" (64 lowercase hexadecimal
+# characters, no terminator), which the worker checks before it writes the archive out.
 #
 #   varnock_add_payload(<target> <source> [DEPENDS <targets...>])
 #
@@ -31,10 +33,18 @@ function(varnock_add_payload target source)
         set(archive_depends ${archive})
     endif()
 
+    set(digest ${dir}/payload.sha256)
+    add_custom_command(OUTPUT ${digest}
+        COMMAND ${CMAKE_COMMAND} -DIN=${archive} -DOUT=${digest}
+                -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/PayloadDigest.cmake
+        DEPENDS ${archive_depends} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/PayloadDigest.cmake
+        VERBATIM)
+
     set(rc ${dir}/payload.rc)
-    file(GENERATE OUTPUT ${rc} CONTENT "130 IDH_FILE \"${archive}\"\n")
+    file(GENERATE OUTPUT ${rc}
+        CONTENT "130 IDH_FILE \"${archive}\"\n130 IDH_DIGEST \"${digest}\"\n")
     target_sources(${target} PRIVATE ${rc})
-    set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${archive_depends}")
-    add_custom_target(${target}_payload DEPENDS ${archive_depends})
+    set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${archive_depends};${digest}")
+    add_custom_target(${target}_payload DEPENDS ${archive_depends} ${digest})
     add_dependencies(${target} ${target}_payload)
 endfunction()
