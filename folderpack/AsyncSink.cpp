@@ -2,7 +2,17 @@
 
 #include <string.h>
 
-FpAsyncSink::FpAsyncSink(FpSink& target) : m_target(target), m_thread(&FpAsyncSink::Run, this) {}
+// Blocks come in steps of this size, so that a kept one serves many chunks of similar length.
+#define FP_ASYNC_BLOCK_STEP 0x10000u
+
+FpAsyncSink::FpAsyncSink(FpSink& target, int inflateThreads)
+    : m_target(target), m_threads(inflateThreads > 0 ? inflateThreads : 0),
+      m_budget(FP_ASYNC_BUDGET + size_t(m_threads) * FP_INFLATE_JOB_BUDGET),
+      m_windowed(FpDefaultAllocator()) {
+    m_thread = std::thread(&FpAsyncSink::Run, this);
+    for (int i = 0; i < m_threads; i++)
+        m_workers.emplace_back(&FpAsyncSink::Inflate, this);
+}
 
 FpAsyncSink::~FpAsyncSink() {
     Finish();
@@ -16,70 +26,84 @@ FpAsyncSink::Call FpAsyncSink::MakeCall(Kind kind, const FpEntry* entry) {
         call.path = entry->path;
         call.name = entry->name;
     }
-    call.total = 0;
-    call.index = call.count = 0;
     return call;
 }
 
-int FpAsyncSink::Queue(Call call, const unsigned char* data, uint32_t length) {
+// Queues `call` with a copy of `length` bytes of `data` and, for `outputLength` > 0, a block for
+// that many inflated bytes, once the budget has room for them.
+int FpAsyncSink::Queue(Call call, const unsigned char* data, uint32_t length,
+                       uint32_t outputLength) {
     std::unique_lock<std::mutex> lock(m_mutex);
-    if (length > 0) {
+    size_t need = size_t(length) + outputLength;
+    if (need > 0) {
         m_changed.wait(lock, [&] {
-            return m_failed || m_queuedBytes == 0 || m_queuedBytes + length <= FP_ASYNC_BUDGET;
+            return m_failed || m_queuedBytes == 0 || m_queuedBytes + need <= m_budget;
         });
         if (m_failed)
             return m_failed;
         TakeSpare(call.bytes, length);
-        m_queuedBytes += length;
-        lock.unlock(); // copy while the writer goes on
-        call.bytes.assign(data, data + length);
+        TakeSpare(call.output, outputLength);
+        m_queuedBytes += call.bytes.capacity + call.output.capacity;
+        lock.unlock(); // copy while the others go on
+        if (length > 0)
+            memcpy(call.bytes.data.get(), data, length);
+        call.length = length;
         lock.lock();
     }
     if (m_failed) {
-        m_queuedBytes -= length;
+        m_queuedBytes -= call.bytes.capacity + call.output.capacity;
         return m_failed;
     }
     m_calls.push_back(std::move(call));
+    if (m_calls.back().kind == INFLATE && m_calls.back().output.capacity > 0)
+        m_whole.push_back(&m_calls.back());
     m_changed.notify_all();
     return FP_OK;
 }
 
-// A buffer for `length` bytes: a kept one when one is large enough, else a new one, for which
-// kept ones are given up as far as the budget needs.
-void FpAsyncSink::TakeSpare(std::vector<unsigned char>& buffer, uint32_t length) {
+// A block for `length` bytes (none for 0): a kept one when one is large enough, else a new one,
+// for which kept ones are given up as far as the budget needs.
+void FpAsyncSink::TakeSpare(Block& block, size_t length) {
+    if (length == 0)
+        return;
     for (size_t i = 0; i < m_spare.size(); i++) {
-        if (m_spare[i].capacity() >= length) {
-            buffer.swap(m_spare[i]);
+        if (m_spare[i].capacity >= length) {
+            block = std::move(m_spare[i]);
             m_spare.erase(m_spare.begin() + long(i));
-            m_spareBytes -= buffer.capacity();
+            m_spareBytes -= block.capacity;
             return;
         }
     }
-    while (!m_spare.empty() && m_queuedBytes + m_spareBytes + length > FP_ASYNC_BUDGET) {
-        m_spareBytes -= m_spare.back().capacity();
+    size_t capacity =
+        (length + FP_ASYNC_BLOCK_STEP - 1) / FP_ASYNC_BLOCK_STEP * FP_ASYNC_BLOCK_STEP;
+    while (!m_spare.empty() && m_queuedBytes + m_spareBytes + capacity > m_budget) {
+        m_spareBytes -= m_spare.back().capacity;
         m_spare.pop_back();
     }
+    block.data.reset(new unsigned char[capacity]);
+    block.capacity = capacity;
 }
 
-// Keeps a handled call's buffer for reuse while the queued and kept bytes stay within budget.
-void FpAsyncSink::KeepSpare(std::vector<unsigned char>& buffer) {
-    size_t capacity = buffer.capacity();
-    if (capacity == 0 || m_queuedBytes + m_spareBytes + capacity > FP_ASYNC_BUDGET)
-        return; // released with the call
-    buffer.clear();
-    m_spareBytes += capacity;
-    m_spare.push_back(std::move(buffer));
+// Keeps a handled call's block for reuse while the queued and kept bytes stay within budget.
+void FpAsyncSink::KeepSpare(Block& block) {
+    if (block.capacity == 0 || m_queuedBytes + m_spareBytes + block.capacity > m_budget) {
+        block = Block();
+        return;
+    }
+    m_spareBytes += block.capacity;
+    m_spare.push_back(std::move(block));
+    block = Block();
 }
 
 int FpAsyncSink::BeginFile(const FpEntry& entry) {
-    return Queue(MakeCall(BEGIN_FILE, &entry), nullptr, 0);
+    return Queue(MakeCall(BEGIN_FILE, &entry), nullptr, 0, 0);
 }
 
 int FpAsyncSink::Write(const unsigned char* data, uint32_t length) {
     // Pieces beyond the budget go in parts, so that the queue never holds more.
     do {
         uint32_t part = length < FP_ASYNC_BUDGET ? length : FP_ASYNC_BUDGET;
-        int result = Queue(MakeCall(WRITE, nullptr), data, part);
+        int result = Queue(MakeCall(WRITE, nullptr), data, part, 0);
         if (result != FP_OK)
             return result;
         data += part;
@@ -88,29 +112,39 @@ int FpAsyncSink::Write(const unsigned char* data, uint32_t length) {
     return FP_OK;
 }
 
+int FpAsyncSink::WriteCompressed(const unsigned char* data, uint32_t dataLength,
+                                 uint32_t uncompressedLength) {
+    Call call = MakeCall(INFLATE, nullptr);
+    call.uncompressedLength = uncompressedLength;
+    // A whole chunk always gets an output block, also for 0 bytes.
+    int whole = uncompressedLength <= FP_WHOLE_INFLATE_LIMIT;
+    uint32_t output = whole ? (uncompressedLength ? uncompressedLength : 1) : 0;
+    return Queue(std::move(call), data, dataLength, output);
+}
+
 void FpAsyncSink::ChunkDone(const FpEntry& entry, uint64_t total) {
     Call call = MakeCall(CHUNK_DONE, &entry);
     call.total = total;
-    Queue(std::move(call), nullptr, 0);
+    Queue(std::move(call), nullptr, 0, 0);
 }
 
 int FpAsyncSink::EndFile(const FpEntry& entry) {
-    return Queue(MakeCall(END_FILE, &entry), nullptr, 0);
+    return Queue(MakeCall(END_FILE, &entry), nullptr, 0, 0);
 }
 
 void FpAsyncSink::AbortFile(const FpEntry& entry) {
-    Queue(MakeCall(ABORT_FILE, &entry), nullptr, 0);
+    Queue(MakeCall(ABORT_FILE, &entry), nullptr, 0, 0);
 }
 
 int FpAsyncSink::Folder(const FpEntry& entry) {
-    return Queue(MakeCall(FOLDER, &entry), nullptr, 0);
+    return Queue(MakeCall(FOLDER, &entry), nullptr, 0, 0);
 }
 
 void FpAsyncSink::EntryDone(int32_t index, int32_t count) {
     Call call = MakeCall(ENTRY_DONE, nullptr);
     call.index = index;
     call.count = count;
-    Queue(std::move(call), nullptr, 0);
+    Queue(std::move(call), nullptr, 0, 0);
 }
 
 int FpAsyncSink::Handle(Call& call) {
@@ -124,13 +158,17 @@ int FpAsyncSink::Handle(Call& call) {
         m_currentName = call.name;
         break;
     case WRITE:
-        result = m_target.Write(call.bytes.data(), uint32_t(call.bytes.size()));
-        if (result != FP_OK && m_fileOpen) {
-            // The reader would have aborted the file at this failure.
-            FpEntry current = FpEntry();
-            current.path = current.name = m_currentName.c_str();
-            m_target.AbortFile(current);
-            m_fileOpen = 0;
+        result = m_target.Write(call.bytes.data.get(), call.length);
+        break;
+    case INFLATE:
+        if (call.output.capacity == 0) {
+            m_windowed.Begin();
+            result = m_windowed.Inflate(call.bytes.data.get(), call.length, call.uncompressedLength,
+                                        m_target);
+        } else {
+            result = call.result;
+            if (result == FP_OK && call.uncompressedLength > 0)
+                result = m_target.Write(call.output.data.get(), call.uncompressedLength);
         }
         break;
     case CHUNK_DONE:
@@ -153,28 +191,75 @@ int FpAsyncSink::Handle(Call& call) {
         m_target.EntryDone(call.index, call.count);
         break;
     }
+    if (result != FP_OK && m_fileOpen && (call.kind == WRITE || call.kind == INFLATE)) {
+        // The reader would have aborted the file at this failure.
+        FpEntry current = FpEntry();
+        current.path = current.name = m_currentName.c_str();
+        m_target.AbortFile(current);
+        m_fileOpen = 0;
+    }
     return result;
 }
 
+// The target's thread: every call in order, a whole chunk once it has been inflated (by this
+// thread itself when no other has taken it yet).
 void FpAsyncSink::Run() {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         m_changed.wait(lock, [this] { return m_stop || !m_calls.empty(); });
         if (m_calls.empty())
             return; // stopped and drained
+        Call& front = m_calls.front();
+        if (front.kind == INFLATE && front.output.capacity > 0 && front.state != INFLATED) {
+            if (front.state == WAITING && !m_failed) {
+                m_whole.pop_front(); // the earliest waiting chunk is this one
+                front.state = INFLATING;
+                lock.unlock();
+                front.result =
+                    m_inflater.Inflate(front.bytes.data.get(), front.length,
+                                       front.output.data.get(), front.uncompressedLength);
+                lock.lock();
+                front.state = INFLATED;
+            } else if (front.state == INFLATING) {
+                m_changed.wait(lock, [&front] { return front.state == INFLATED; });
+            }
+        }
         Call call = std::move(m_calls.front());
         m_calls.pop_front();
         int failed = m_failed;
         lock.unlock();
         int result = failed ? FP_OK : Handle(call);
         lock.lock();
-        m_queuedBytes -= call.bytes.size();
+        m_queuedBytes -= call.bytes.capacity + call.output.capacity;
         KeepSpare(call.bytes);
-        std::vector<unsigned char>().swap(call.bytes); // released before the reader hears
+        KeepSpare(call.output);
         if (result != FP_OK && !m_failed) {
             m_failed = result;
             m_failedName = m_currentName;
+            for (Call* waiting : m_whole)
+                waiting->state = INFLATED; // never inflated: nothing more is handled
+            m_whole.clear();
         }
+        m_changed.notify_all();
+    }
+}
+
+// An inflating thread: whole chunks in the order they were queued.
+void FpAsyncSink::Inflate() {
+    FpWholeInflater inflater;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [this] { return m_stop || !m_whole.empty(); });
+        if (m_whole.empty())
+            return;
+        Call* call = m_whole.front();
+        m_whole.pop_front();
+        call->state = INFLATING;
+        lock.unlock();
+        call->result = inflater.Inflate(call->bytes.data.get(), call->length,
+                                        call->output.data.get(), call->uncompressedLength);
+        lock.lock();
+        call->state = INFLATED;
         m_changed.notify_all();
     }
 }
@@ -187,5 +272,9 @@ int FpAsyncSink::Finish() {
     }
     if (m_thread.joinable())
         m_thread.join();
+    for (std::thread& worker : m_workers) {
+        if (worker.joinable())
+            worker.join();
+    }
     return m_failed;
 }

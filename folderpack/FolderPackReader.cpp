@@ -168,6 +168,8 @@ int FpReader::ReadChunks(FpSink& sink, FpEntry& entry) {
             int result = FP_OK;
             if (stored)
                 result = uncompressedLength ? sink.Write(data, uncompressedLength) : FP_OK;
+            else if (sink.TakesCompressed())
+                result = sink.WriteCompressed(data, dataLength, uncompressedLength);
             else
                 result = m_inflater.Inflate(data, dataLength, uncompressedLength, sink);
             if (result != FP_OK)

@@ -71,6 +71,18 @@ public:
     }
     // 0: chunk data is read and passed over, neither inflated nor handed to Write (listing).
     virtual int WantsData() const { return 1; }
+    // 1: compressed chunks are handed to WriteCompressed instead of being inflated by the reader.
+    virtual int TakesCompressed() const { return 0; }
+    // A compressed chunk's data (valid only during the call), which must inflate to exactly
+    // `uncompressedLength` bytes as FpInflater::Inflate requires. FP_OK or a negative code, which
+    // ends the entry as a failed Write would.
+    virtual int WriteCompressed(const unsigned char* data, uint32_t dataLength,
+                                uint32_t uncompressedLength) {
+        (void)data;
+        (void)dataLength;
+        (void)uncompressedLength;
+        return FP_ERR_WRITE;
+    }
 };
 
 // The 6 MiB block every chunk's data is read into, allocated on first use and kept until
@@ -120,6 +132,7 @@ public:
     //   the code of BeginFile;
     //   FP_ERR_NOMEM  the read buffer cannot be had (after BeginFile);
     //   FP_ERR_WRITE  a chunk does not inflate to exactly its uncompressed length, or Write fails;
+    //   the code of WriteCompressed, for a sink that takes compressed chunks;
     //   FP_ERR_FORMAT a tag other than "FPCK" or "FEND" among the chunks;
     //   FP_ERR_SIZE   the chunks' lengths do not add up to the size (64-bit compare) at "FEND";
     //   the code of EndFile.

@@ -78,22 +78,3 @@ int FpWriteChunk(FpArchiveOutput& out, const void* data, uint32_t dataLength,
                  uint32_t uncompressedLength);
 // "FEND", 0, and the record length filled in.
 int FpEndFile(FpArchiveOutput& out, uint64_t recordOffset);
-
-// Compresses chunks at zlib `level` (0-9); a stream of level 1 begins 78 01. One object per
-// thread; its stream is set up on first use and reset for every chunk.
-class FpChunkCompressor {
-public:
-    explicit FpChunkCompressor(int level);
-    ~FpChunkCompressor();
-    // Compresses `length` raw bytes into `out`, which must hold `length` - 1 bytes. `*outLength`
-    // receives the zlib form's length, or 0 when that form would not be shorter than the raw bytes
-    // (the chunk is then stored). FP_OK, or FP_ERR_NOMEM when zlib cannot be set up.
-    int Compress(const unsigned char* raw, uint32_t length, unsigned char* out,
-                 uint32_t* outLength);
-
-private:
-    FpChunkCompressor(const FpChunkCompressor&) = delete;
-    FpChunkCompressor& operator=(const FpChunkCompressor&) = delete;
-    int m_level;
-    void* m_stream; // z_stream
-};

@@ -251,9 +251,12 @@ int Packer::Run(std::string& error) {
         m_slots.resize(1);
     } else {
         // Room for the threads to run well ahead of a large chunk still being compressed,
-        // bounded so that many threads do not hold more than 64 chunks in flight.
+        // bounded so that many threads do not hold more than 64 chunks in flight, and so that the
+        // slots' raw and packed bytes stay within FP_PACK_THREAD_BUDGET per thread.
         size_t slots = size_t(m_options.threads) * 8;
-        m_slots.resize(slots < 64 ? slots : 64);
+        size_t fit = size_t(m_options.threads) * (FP_PACK_THREAD_BUDGET / 2 / m_options.chunkSize);
+        slots = std::min(std::min(slots, fit), size_t(64));
+        m_slots.resize(std::max(slots, size_t(m_options.threads)));
         for (int i = 0; i < m_options.threads; i++)
             threads.emplace_back(&Packer::Work, this);
     }

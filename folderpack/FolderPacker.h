@@ -4,6 +4,7 @@
 // compressed on several threads and written in order. Portable.
 #pragma once
 
+#include "folderpack/ChunkCompressor.h"
 #include "folderpack/FolderPackWriter.h"
 #include "folderpack/SourceTree.h"
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 #define FP_PACK_CHUNK_SIZE 0x100000u
+#define FP_PACK_THREAD_BUDGET 0x1000000u // chunk bytes in flight per thread, if chunks allow
 
 struct FpPackEntry {
     int isFolder;

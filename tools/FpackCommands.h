@@ -15,8 +15,8 @@ struct FpackArgs {
 
 int CreateCommand(const FpackArgs& args);  // create ARCHIVE FOLDER [--level N] [--threads N]
 int ListCommand(const FpackArgs& args);    // list ARCHIVE
-int TestCommand(const FpackArgs& args);    // test ARCHIVE
-int ExtractCommand(const FpackArgs& args); // extract ARCHIVE FOLDER [--overwrite]
+int TestCommand(const FpackArgs& args);    // test ARCHIVE [--threads N]
+int ExtractCommand(const FpackArgs& args); // extract ARCHIVE FOLDER [--overwrite] [--threads N]
 
 // Prints the one-line failure message "fpack: COMMAND: CODE[ at entry N[ "NAME"]][: DETAIL]"
 // to standard error and returns 1. `entryIndex` 0 and `entryName` null leave the entry out;

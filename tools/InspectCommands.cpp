@@ -3,7 +3,7 @@
 
 #include "folderpack/FileInput.h"
 #include "folderpack/NullSink.h"
-#include "tools/ProgressBar.h"
+#include "tools/ArchiveWalk.h"
 #include "tools/ToolPlatform.h"
 
 #include <stdio.h>
@@ -58,27 +58,14 @@ private:
     }
 };
 
-class TestSink : public FpNullSink {
-public:
-    TestSink(const FpFileInput& input) : m_input(input), m_bar("testing") {}
-    void ChunkDone(const FpEntry&, uint64_t) override {
-        m_bar.Update(m_input.Position(), m_input.Size());
-    }
-    void Finish() { m_bar.Finish(); }
-
-private:
-    const FpFileInput& m_input;
-    ProgressBar m_bar;
-};
-
-int Inspect(const char* command, const FpackArgs& args, FpNullSink& sink, FpFileInput& input) {
+int List(const FpackArgs& args, FpNullSink& sink, FpFileInput& input) {
     FpInflater inflater(FpDefaultAllocator());
     FpReadBuffer buffer(FpDefaultAllocator());
     inflater.Begin();
     FpReader reader(input, inflater, buffer, "");
     int result = reader.Walk(sink);
     if (result != FP_OK)
-        return ReportFailure(command, result, reader.EntryIndex(), reader.EntryName(),
+        return ReportFailure("list", result, reader.EntryIndex(), reader.EntryName(),
                              reader.EntryIndex() ? "" : args.archive);
     return 0;
 }
@@ -90,16 +77,15 @@ int ListCommand(const FpackArgs& args) {
     if (input.Open(args.archive) != FP_OK)
         return ReportFailure("list", FP_ERR_OPEN, 0, nullptr, args.archive);
     ListSink sink;
-    return Inspect("list", args, sink, input);
+    return List(args, sink, input);
 }
 
 int TestCommand(const FpackArgs& args) {
     FpFileInput input;
     if (input.Open(args.archive) != FP_OK)
         return ReportFailure("test", FP_ERR_OPEN, 0, nullptr, args.archive);
-    TestSink sink(input);
-    int status = Inspect("test", args, sink, input);
-    sink.Finish();
+    FpNullSink sink;
+    int status = WalkArchive("test", args.archive, input, "", sink, args.threads, "testing");
     if (status == 0)
         printf("%s: ok, %llu files, %llu folders, %llu bytes\n", args.archive,
                (unsigned long long)sink.files, (unsigned long long)sink.folders,

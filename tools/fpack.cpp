@@ -15,17 +15,19 @@ namespace {
 const char kUsage[] =
     "usage: fpack create ARCHIVE FOLDER [--level N] [--threads N]\n"
     "       fpack list ARCHIVE\n"
-    "       fpack test ARCHIVE\n"
-    "       fpack extract ARCHIVE FOLDER [--overwrite]\n"
+    "       fpack test ARCHIVE [--threads N]\n"
+    "       fpack extract ARCHIVE FOLDER [--overwrite] [--threads N]\n"
     "\n"
     "create   packs FOLDER into ARCHIVE: for every folder its subfolders, then its files, then\n"
     "         the folder itself; files 0x20, folders 0x11; names stored in code page 932.\n"
     "         --level N    zlib level 0-9 (default 1)\n"
-    "         --threads N  compressing threads (default: the number of processors, up to 8)\n"
+    "         --threads N  compressing threads (default: the number of processors)\n"
     "list     one line per entry: kind, size, last-write time (UTC), name\n"
     "test     reads every entry, inflates and checks every chunk and size; writes nothing\n"
     "extract  recreates the tree under FOLDER; an existing file is an error unless\n"
     "         --overwrite is given\n"
+    "         --threads N  (test, extract) inflating threads (default: the number of\n"
+    "                      processors; fpack.exe inflates on one)\n"
     "\n"
     "Exit status 0 on success, 1 on failure (with one line naming the result code), 2 on\n"
     "wrong usage.\n";
@@ -47,7 +49,7 @@ int ParseNumber(const char* text, int low, int high, int* value) {
 
 int DefaultThreads() {
     unsigned n = std::thread::hardware_concurrency();
-    return n < 1 ? 1 : n > 8 ? 8 : int(n);
+    return n < 1 ? 1 : n > 64 ? 64 : int(n);
 }
 
 } // namespace
@@ -83,12 +85,13 @@ int main(int argc, char** argv) {
     int count = 0;
     int create = !strcmp(command, "create");
     int extract = !strcmp(command, "extract");
+    int test = !strcmp(command, "test");
     for (int i = 2; i < argc; i++) {
         const char* arg = argv[i];
         if (create && !strcmp(arg, "--level")) {
             if (i + 1 >= argc || !ParseNumber(argv[++i], 0, 9, &args.level))
                 return Usage("--level takes a number from 0 to 9");
-        } else if (create && !strcmp(arg, "--threads")) {
+        } else if ((create || extract || test) && !strcmp(arg, "--threads")) {
             if (i + 1 >= argc || !ParseNumber(argv[++i], 1, 64, &args.threads))
                 return Usage("--threads takes a number from 1 to 64");
         } else if (extract && !strcmp(arg, "--overwrite")) {
@@ -104,7 +107,7 @@ int main(int argc, char** argv) {
     args.archive = positional[0];
     args.folder = positional[1];
     int wanted = (create || extract) ? 2 : 1;
-    if (!create && !extract && strcmp(command, "list") && strcmp(command, "test"))
+    if (!create && !extract && !test && strcmp(command, "list"))
         return Usage((std::string("unknown command ") + command).c_str());
     if (count != wanted)
         return Usage(wanted == 2 ? "expected ARCHIVE and FOLDER" : "expected ARCHIVE");

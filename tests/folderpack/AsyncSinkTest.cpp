@@ -1,11 +1,19 @@
 // The asynchronous layer hands the target the very calls the reader makes, in order, and stops
-// at the target's first failure as the reader would have.
+// at the first failure as the reader would have, also when it inflates chunks on threads of its
+// own: then every archive of the tests and of the fuzzer's seed corpus must give the same calls,
+// result and failing entry as the reader's own zlib path.
 #include "folderpack/AsyncSink.h"
 
 #include "ArchiveBuilder.h"
 #include "RecordingSink.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -18,13 +26,107 @@ std::string Sample() {
     return a.bytes;
 }
 
-int Walk(const std::string& archive, FpSink& sink) {
+int Walk(const std::string& archive, FpSink& sink, int32_t* entry = nullptr) {
     FpMemoryInput input(archive.data(), archive.size());
     FpInflater inflater(FpDefaultAllocator());
     FpReadBuffer buffer(FpDefaultAllocator());
     inflater.Begin();
     FpReader reader(input, inflater, buffer, "D:\\x");
-    return reader.Walk(sink);
+    int result = reader.Walk(sink);
+    if (entry)
+        *entry = result == FP_OK ? 0 : reader.EntryIndex();
+    return result;
+}
+
+struct Outcome {
+    int result;
+    int32_t entry; // of the failure, 0 for none
+    std::vector<std::string> calls;
+};
+
+// Through the reader's zlib path, or with `threads` inflating threads in the layer.
+Outcome Read(const std::string& archive, int threads) {
+    RecordingSink target;
+    target.logWrites = 1;
+    Outcome outcome;
+    if (threads == 0) {
+        outcome.result = Walk(archive, target, &outcome.entry);
+    } else {
+        FpAsyncSink async(target, threads);
+        outcome.result = Walk(archive, async, &outcome.entry);
+        int handled = async.Finish();
+        if (handled != FP_OK) {
+            outcome.result = handled;
+            outcome.entry = async.FailedIndex();
+        }
+    }
+    outcome.calls = target.calls;
+    return outcome;
+}
+
+// Compressed chunks at the edges of the exact-length rule, a failure followed by a later one,
+// and every archive kept in the source tree or written as the fuzzer's seeds.
+std::vector<std::pair<std::string, std::string>> Archives() {
+    std::string text;
+    for (int i = 0; text.size() < 200000; i++)
+        text += "line " + std::to_string(i * 7) + (i % 5 ? " " : "\n");
+    uint32_t n = uint32_t(text.size());
+    std::string z = ArchiveBuilder::Deflate(text);
+    std::string badCheck = z;
+    badCheck.back() ^= 1;
+    std::string big = ArchiveBuilder::Noise(2 << 20, 8) + std::string(10 << 20, 'z');
+    std::string bigBad = ArchiveBuilder::Deflate(big);
+    bigBad.back() ^= 1;
+    auto one = [](const std::string& data, uint32_t declared, uint64_t size) {
+        return ArchiveBuilder()
+            .Header(2)
+            .WholeFile("a", "x")
+            .File("f", size)
+            .Chunk(data, declared)
+            .End()
+            .bytes;
+    };
+    std::vector<std::pair<std::string, std::string>> archives = {
+        {"sample", Sample()},
+        {"exact", one(z, n, n)},
+        {"one short", one(z, n + 1, n + 1)},
+        {"one long", one(z, n - 1, n - 1)},
+        {"beyond the slack", one(z, n - 2000, n - 2000)},
+        {"bad check value", one(badCheck, n, n)},
+        {"cut short", one(z.substr(0, z.size() - 1), n, n)},
+        {"bytes after the stream", one(z + "tail", n, n)},
+        {"preset dictionary", one(std::string("\x78\x20\0\0\0\0", 6) + z.substr(2), n, n)},
+        {"empty stream", one(ArchiveBuilder::Deflate(""), 0, 0)},
+        {"no data", one("", 5, 5)},
+        {"levels 0 and 9", ArchiveBuilder()
+                               .Header(1)
+                               .File("f", 2 * n)
+                               .Compressed(text, -1, 0)
+                               .Compressed(text, -1, 9)
+                               .End()
+                               .bytes},
+        {"windowed and failing", one(bigBad, uint32_t(big.size()), big.size())},
+        {"failure before a later one", ArchiveBuilder()
+                                           .Header(4)
+                                           .WholeFile("one", text)
+                                           .File("two", n)
+                                           .Chunk(badCheck, n)
+                                           .End()
+                                           .WholeFile("three", text)
+                                           .Tag("JUNK")
+                                           .bytes},
+    };
+    for (const char* root : {FP_TEST_SEEDS, FP_TEST_SOURCE "/tests"}) {
+        for (const auto& item : fs::recursive_directory_iterator(root)) {
+            if (item.path().extension() != ".fpk")
+                continue;
+            std::ifstream in(item.path(), std::ios::binary);
+            archives.push_back(
+                {item.path().string(), std::string(std::istreambuf_iterator<char>(in),
+                                                   std::istreambuf_iterator<char>())});
+        }
+    }
+    return archives;
 }
 
 } // namespace
@@ -33,14 +135,30 @@ TEST(AsyncSink, TargetSeesTheSameCallsAndBytes) {
     std::string archive = Sample();
     RecordingSink direct;
     ASSERT_EQ(FP_OK, Walk(archive, direct));
+    for (int threads : {0, 1, 3}) {
+        RecordingSink target;
+        FpAsyncSink async(target, threads);
+        EXPECT_EQ(FP_OK, Walk(archive, async));
+        EXPECT_EQ(FP_OK, async.Finish());
+        EXPECT_EQ(direct.calls, target.calls) << threads;
+        EXPECT_TRUE(direct.all == target.all) << threads;
+        EXPECT_EQ(0, async.FailedIndex());
+    }
+}
 
-    RecordingSink target;
-    FpAsyncSink async(target);
-    EXPECT_EQ(FP_OK, Walk(archive, async));
-    EXPECT_EQ(FP_OK, async.Finish());
-    EXPECT_EQ(direct.calls, target.calls);
-    EXPECT_TRUE(direct.all == target.all);
-    EXPECT_EQ(0, async.FailedIndex());
+TEST(AsyncSink, InflatingThreadsAgreeWithTheReadersZlibPath) {
+    size_t corpus = 0;
+    for (const auto& [name, archive] : Archives()) {
+        Outcome direct = Read(archive, 0);
+        for (int threads : {1, 3}) {
+            Outcome parallel = Read(archive, threads);
+            EXPECT_EQ(direct.result, parallel.result) << name << ", " << threads << " threads";
+            EXPECT_EQ(direct.entry, parallel.entry) << name << ", " << threads << " threads";
+            EXPECT_EQ(direct.calls, parallel.calls) << name << ", " << threads << " threads";
+        }
+        corpus++;
+    }
+    EXPECT_GT(corpus, 30u); // the seeds were found
 }
 
 TEST(AsyncSink, StopsAtTheTargetsFirstFailure) {
@@ -50,22 +168,24 @@ TEST(AsyncSink, StopsAtTheTargetsFirstFailure) {
     direct.beginResult = FP_ERR_EXISTS;
     EXPECT_EQ(FP_ERR_EXISTS, Walk(archive, direct));
 
-    RecordingSink target;
-    target.failName = "three";
-    target.beginResult = FP_ERR_EXISTS;
-    FpAsyncSink async(target);
-    int walked = Walk(archive, async);
-    EXPECT_TRUE(walked == FP_OK || walked == FP_ERR_EXISTS);
-    EXPECT_EQ(FP_ERR_EXISTS, async.Finish());
-    EXPECT_EQ(direct.calls, target.calls); // nothing of "four" reached it
-    EXPECT_EQ(4, async.FailedIndex());
-    EXPECT_STREQ("three", async.FailedName());
+    for (int threads : {0, 2}) {
+        RecordingSink target;
+        target.failName = "three";
+        target.beginResult = FP_ERR_EXISTS;
+        FpAsyncSink async(target, threads);
+        int walked = Walk(archive, async);
+        EXPECT_TRUE(walked == FP_OK || walked == FP_ERR_EXISTS);
+        EXPECT_EQ(FP_ERR_EXISTS, async.Finish());
+        EXPECT_EQ(direct.calls, target.calls); // nothing of "four" reached it
+        EXPECT_EQ(4, async.FailedIndex());
+        EXPECT_STREQ("three", async.FailedName());
+    }
 }
 
 TEST(AsyncSink, AbortsTheOpenFileWhenAWriteFails) {
     RecordingSink target;
     target.writeResult = FP_ERR_WRITE;
-    FpAsyncSink async(target);
+    FpAsyncSink async(target, 2);
     Walk(Sample(), async);
     EXPECT_EQ(FP_ERR_WRITE, async.Finish());
     ASSERT_EQ(2u, target.calls.size());

@@ -5,7 +5,7 @@ set -u
 fpack=$1
 dir=$2
 rm -rf "$dir" && mkdir -p "$dir/src/docs/sub" "$dir/src/表" "$dir/src/empty"
-printf 'read me\n' > "$dir/src/docs/readme.txt"
+for i in $(seq 100); do printf 'read me\n'; done > "$dir/src/docs/readme.txt"
 : > "$dir/src/docs/sub/zero.bin"
 printf 'ソ' > "$dir/src/表/ソ.txt"
 head -c 300000 /dev/urandom > "$dir/src/noise.bin"
@@ -29,7 +29,7 @@ check "create" 0 "$fpack" create "$dir/a.fpk" "$dir/src" --threads 2
 check "no partial archive left" 1 test -e "$dir/a.fpk.partial"
 check "list" 0 "$fpack" list "$dir/a.fpk"
 expect_line "list shows a folder" "$dir/out.txt" '^FLDR  *-  [0-9-]* [0-9:]*  docs\\sub\\$'
-expect_line "list shows a file" "$dir/out.txt" '^FILE  *8  [0-9-]* [0-9:]*  docs\\readme.txt$'
+expect_line "list shows a file" "$dir/out.txt" '^FILE  *800  [0-9-]* [0-9:]*  docs\\readme.txt$'
 [ "$(wc -l < "$dir/out.txt")" = 8 ] || { echo "FAIL: list: not 8 lines"; failures=$((failures + 1)); }
 check "test" 0 "$fpack" test "$dir/a.fpk"
 check "extract" 0 "$fpack" extract "$dir/a.fpk" "$dir/x"
@@ -46,6 +46,18 @@ check "extract into a folder without a code page 932 form" 0 "$fpack" extract "$
 head -c $(( $(stat -c %s "$dir/a.fpk") - 1000 )) "$dir/a.fpk" > "$dir/cut.fpk"
 check "test of a cut archive" 1 "$fpack" test "$dir/cut.fpk"
 expect_line "cut archive" "$dir/err.txt" '^fpack: test: FP_ERR_READ at entry 8 "noise.bin"$'
+# A chunk of docs\readme.txt (entry 3) that does not inflate: named before anything after it.
+cp "$dir/a.fpk" "$dir/bad-chunk.fpk"
+offset=$(grep -boa 'docs\\readme.txt' "$dir/a.fpk" | head -1 | cut -d: -f1)
+# Name, fields up to the size, chunk header, zlib header: the first deflate byte, made reserved.
+printf '\377' | dd of="$dir/bad-chunk.fpk" bs=1 seek=$((offset + 16 + 30 + 12 + 2)) conv=notrunc 2>/dev/null
+for threads in 1 3; do
+    check "test --threads $threads of a bad chunk" 1 "$fpack" test "$dir/bad-chunk.fpk" --threads $threads
+    expect_line "bad chunk, $threads threads" "$dir/err.txt" '^fpack: test: FP_ERR_WRITE at entry 3 "docs\\readme.txt"$'
+    rm -rf "$dir/y"
+    check "extract --threads $threads of a bad chunk" 1 "$fpack" extract "$dir/bad-chunk.fpk" "$dir/y" --threads $threads
+    check "nothing after the bad chunk" 1 test -e "$dir/y/noise.bin"
+done
 printf 'Folder Pack!\0\0\0\0\0\0\0\0' > "$dir/bad.fpk"
 check "wrong magic" 1 "$fpack" list "$dir/bad.fpk"
 expect_line "wrong magic" "$dir/err.txt" '^fpack: list: FP_ERR_FORMAT'
