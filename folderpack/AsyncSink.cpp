@@ -36,7 +36,7 @@ int FpAsyncSink::Queue(Call call, const unsigned char* data, uint32_t length,
     std::unique_lock<std::mutex> lock(m_mutex);
     size_t need = size_t(length) + outputLength;
     if (need > 0) {
-        m_changed.wait(lock, [&] {
+        m_freed.wait(lock, [&] {
             return m_failed || m_queuedBytes == 0 || m_queuedBytes + need <= m_budget;
         });
         if (m_failed)
@@ -55,9 +55,11 @@ int FpAsyncSink::Queue(Call call, const unsigned char* data, uint32_t length,
         return m_failed;
     }
     m_calls.push_back(std::move(call));
-    if (m_calls.back().kind == INFLATE && m_calls.back().output.capacity > 0)
+    if (m_calls.back().kind == INFLATE && m_calls.back().output.capacity > 0) {
         m_whole.push_back(&m_calls.back());
-    m_changed.notify_all();
+        m_inflates.notify_one();
+    }
+    m_queued.notify_one();
     return FP_OK;
 }
 
@@ -206,7 +208,7 @@ int FpAsyncSink::Handle(Call& call) {
 void FpAsyncSink::Run() {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [this] { return m_stop || !m_calls.empty(); });
+        m_queued.wait(lock, [this] { return m_stop || !m_calls.empty(); });
         if (m_calls.empty())
             return; // stopped and drained
         Call& front = m_calls.front();
@@ -221,7 +223,7 @@ void FpAsyncSink::Run() {
                 lock.lock();
                 front.state = INFLATED;
             } else if (front.state == INFLATING) {
-                m_changed.wait(lock, [&front] { return front.state == INFLATED; });
+                m_queued.wait(lock, [&front] { return front.state == INFLATED; });
             }
         }
         Call call = std::move(m_calls.front());
@@ -240,7 +242,7 @@ void FpAsyncSink::Run() {
                 waiting->state = INFLATED; // never inflated: nothing more is handled
             m_whole.clear();
         }
-        m_changed.notify_all();
+        m_freed.notify_one();
     }
 }
 
@@ -249,7 +251,7 @@ void FpAsyncSink::Inflate() {
     FpWholeInflater inflater;
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [this] { return m_stop || !m_whole.empty(); });
+        m_inflates.wait(lock, [this] { return m_stop || !m_whole.empty(); });
         if (m_whole.empty())
             return;
         Call* call = m_whole.front();
@@ -260,7 +262,7 @@ void FpAsyncSink::Inflate() {
                                         call->output.data.get(), call->uncompressedLength);
         lock.lock();
         call->state = INFLATED;
-        m_changed.notify_all();
+        m_queued.notify_one();
     }
 }
 
@@ -268,7 +270,8 @@ int FpAsyncSink::Finish() {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_stop = 1;
-        m_changed.notify_all();
+        m_queued.notify_all();
+        m_inflates.notify_all();
     }
     if (m_thread.joinable())
         m_thread.join();

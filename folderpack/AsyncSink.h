@@ -96,9 +96,11 @@ private:
     int m_threads;
     size_t m_budget;
     std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<Call> m_calls;  // references stay valid while calls are added and taken
-    std::deque<Call*> m_whole; // whole chunks not yet taken for inflating, in order
+    std::condition_variable m_queued;   // for the target's thread: a call queued or inflated
+    std::condition_variable m_freed;    // for the reader: room in the budget, or a failure
+    std::condition_variable m_inflates; // for the inflating threads: a whole chunk queued
+    std::deque<Call> m_calls;           // references stay valid while calls are added and taken
+    std::deque<Call*> m_whole;          // whole chunks not yet taken for inflating, in order
     std::vector<Block> m_spare;
     size_t m_queuedBytes = 0; // capacity of the blocks of queued calls
     size_t m_spareBytes = 0;  // capacity of the kept blocks
