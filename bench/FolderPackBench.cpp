@@ -1,11 +1,14 @@
-// folderpack_bench: extraction and packing of FolderPack archives beside tar with gzip and pigz,
-// unzip, and the floor (inflating the same chunks in memory plus copying the raw tree), on two
-// generated trees. Prints the median wall time of several runs and the peak resident memory.
+// folderpack_bench: extraction, testing and packing of FolderPack archives beside tar with gzip and
+// pigz, unzip, cp -r of the raw tree and the in-memory inflate of the same chunks with zlib and
+// with libdeflate, on two generated trees, with the output on a tmpfs and once on the disk. Prints
+// the median wall time of several runs, the peak resident memory, whether the targets are met,
+// and the peak memory of fpack on an archive made to need as much as it ever may.
 #include "bench/BenchTree.h"
 
 #include "folderpack/FolderPackReader.h"
 #include "folderpack/FolderPackWriter.h"
 #include "folderpack/NullSink.h"
+#include "folderpack/WholeInflater.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -36,7 +39,8 @@ struct Options {
     uint64_t seed = 1;
     int runs = 7;
     int largeRuns = 3;
-    std::string work;
+    std::string work;  // trees, and the outputs on the disk
+    std::string tmpfs; // archives and the other outputs
     std::string fpack;
     std::vector<std::string> trees = {"small", "large"};
 };
@@ -172,17 +176,39 @@ std::string ReadWhole(const fs::path& path) {
     return bytes;
 }
 
-// Inflating every chunk of the archive in memory, without writing anything.
-int InflateInMemory(const std::string& archive, Sample& sample) {
+// Inflating every chunk of the archive in memory with zlib (the reader's own path) or with
+// libdeflate (as the host tools do, on one thread here), writing nothing.
+class WholeSink : public FpNullSink {
+public:
+    int TakesCompressed() const override { return 1; }
+    int WriteCompressed(const unsigned char* data, uint32_t dataLength,
+                        uint32_t uncompressedLength) override {
+        if (uncompressedLength > FP_WHOLE_INFLATE_LIMIT)
+            return m_windowed.Inflate(data, dataLength, uncompressedLength, *this);
+        if (m_output.size() < uncompressedLength)
+            m_output.resize(uncompressedLength);
+        int result = m_inflater.Inflate(data, dataLength, m_output.data(), uncompressedLength);
+        return result == FP_OK ? Write(m_output.data(), uncompressedLength) : result;
+    }
+    FpInflater m_windowed{FpDefaultAllocator()};
+
+private:
+    FpWholeInflater m_inflater;
+    std::vector<unsigned char> m_output;
+};
+
+int InflateInMemory(const std::string& archive, int libdeflate, Sample& sample) {
     std::string bytes = ReadWhole(archive);
     double start = Now();
     FpInflater inflater(FpDefaultAllocator());
     FpReadBuffer buffer(FpDefaultAllocator());
     inflater.Begin();
     FpMemoryInput input(bytes.data(), bytes.size());
-    FpNullSink sink;
+    FpNullSink zlibSink;
+    WholeSink wholeSink;
+    wholeSink.m_windowed.Begin();
     FpReader reader(input, inflater, buffer, "");
-    int result = reader.Walk(sink);
+    int result = reader.Walk(libdeflate ? static_cast<FpSink&>(wholeSink) : zlibSink);
     sample.seconds = Now() - start;
     return result == FP_OK;
 }
@@ -190,35 +216,6 @@ int InflateInMemory(const std::string& archive, Sample& sample) {
 // `path` relative to `root`, which it lies in (without touching the file system).
 fs::path Inside(const fs::path& path, const fs::path& root) {
     return fs::path(path.string().substr(root.string().size() + 1));
-}
-
-// Copying the raw tree file by file with read and write, as an extraction writes it.
-int CopyTree(const fs::path& from, const fs::path& to, Sample& sample) {
-    std::vector<char> buffer(1 << 20);
-    double start = Now();
-    fs::create_directories(to);
-    for (const auto& item : fs::recursive_directory_iterator(from)) {
-        fs::path target = to / Inside(item.path(), from);
-        if (item.is_directory()) {
-            fs::create_directory(target);
-            continue;
-        }
-        int source = open(item.path().c_str(), O_RDONLY);
-        int dest = open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ssize_t n = source >= 0 && dest >= 0 ? 0 : -1;
-        while (n >= 0 && (n = read(source, buffer.data(), buffer.size())) > 0) {
-            if (write(dest, buffer.data(), size_t(n)) != n)
-                n = -1;
-        }
-        if (source >= 0)
-            close(source);
-        if (dest >= 0)
-            close(dest);
-        if (n < 0)
-            return 0;
-    }
-    sample.seconds = Now() - start;
-    return 1;
 }
 
 // Same files with the same bytes under both roots.
@@ -246,8 +243,8 @@ uint64_t FileSize(const std::string& path) {
 }
 
 // An archive that makes an extraction hold as much as it ever may: stored chunks of the largest
-// data length, chunks that inflate to just below the inflate window, and chunks that inflate to
-// 512 MiB each (about 1.1 GB in all).
+// data length, chunks of nearly that much data that inflate whole to FP_WHOLE_INFLATE_LIMIT, and
+// chunks that inflate to 512 MiB each (about 1.1 GB in all).
 int WriteStressArchive(const std::string& path) {
     FpFileOutput out;
     if (out.Open(path.c_str()) != FP_OK || FpWriteHeader(out, 3) != FP_OK)
@@ -260,10 +257,8 @@ int WriteStressArchive(const std::string& path) {
         x ^= x << 17;
         c = char(x);
     }
-    std::string text;
-    while (text.size() < 0x7FFFFF)
-        text += "stress " + std::to_string(text.size()) + "\n";
-    text.resize(0x7FFFFF);
+    std::string whole = noise.substr(0, FP_READ_BUFFER_SIZE - 0x10000);
+    whole.resize(FP_WHOLE_INFLATE_LIMIT, 'w');
     std::string zeros(512u << 20, '\0');
     struct Piece {
         const char* name;
@@ -271,7 +266,7 @@ int WriteStressArchive(const std::string& path) {
         int compress;
         int count;
     } pieces[] = {
-        {"stored.bin", &noise, 0, 4}, {"window.txt", &text, 1, 3}, {"zeros.bin", &zeros, 1, 2}};
+        {"stored.bin", &noise, 0, 6}, {"whole.bin", &whole, 1, 12}, {"zeros.bin", &zeros, 1, 2}};
     for (const Piece& piece : pieces) {
         std::string chunk = *piece.data;
         if (piece.compress) {
@@ -298,19 +293,20 @@ int WriteStressArchive(const std::string& path) {
 
 struct TreeResult {
     BenchTreeStats stats;
-    std::map<std::string, Figure> figures;
+    std::map<std::string, Figure> figures; // output on the tmpfs
+    std::map<std::string, Figure> disk;    // output on the disk
     int verified = 0;
 };
 
-const char* kExtract[] = {"fpack extract",     "tar -xzf (gzip -1)",    "tar + pigz -d",
-                          "unzip -q (zip -1)", "floor: inflate + copy", "  inflate in memory",
-                          "  copy raw tree"};
+const char* kExtract[] = {
+    "fpack extract",     "fpack test",     "tar -xzf (gzip -1)", "tar + pigz -d",
+    "unzip -q (zip -1)", "cp -r raw tree", "inflate zlib (mem)", "inflate libdeflate (mem)"};
 const char* kPack[] = {"fpack create --threads 2", "tar | gzip -1", "tar | pigz -1 -p 2"};
 
 int RunTree(const Options& options, const std::string& kind, TreeResult& result) {
     fs::path base = fs::path(options.work) / (kind + "-" + std::to_string(options.seed));
     fs::path tree = base / "tree";
-    fs::path out = base / "out";
+    fs::path scratch = fs::path(options.tmpfs) / kind;
     std::string done = (base / "tree.done").string();
     if (!fs::exists(done)) {
         fprintf(stderr, "generating the %s tree in %s\n", kind.c_str(), tree.c_str());
@@ -324,20 +320,15 @@ int RunTree(const Options& options, const std::string& kind, TreeResult& result)
                             << result.stats.bytes << "\n";
     }
     std::ifstream(done) >> result.stats.files >> result.stats.folders >> result.stats.bytes;
+    fs::create_directories(scratch);
 
     int runs = kind == "large" ? options.largeRuns : options.runs;
-    std::string fpk = (base / "tree.fpk").string();
-    std::string tgz = (base / "tree.tar.gz").string();
-    std::string pigz = (base / "tree.pigz.tar.gz").string();
-    std::string zip = (base / "tree.zip").string();
+    std::string fpk = (scratch / "tree.fpk").string();
+    std::string tgz = (scratch / "tree.tar.gz").string();
+    std::string pigz = (scratch / "tree.pigz.tar.gz").string();
+    std::string zip = (scratch / "tree.zip").string();
     std::string quotedTree = "'" + tree.string() + "'";
-
-    std::string dest = out.string();
     auto nothing = [] {};
-    auto fresh = [&] {
-        Clear(out);
-        fs::create_directories(out);
-    };
 
     fprintf(stderr, "%s: packing\n", kind.c_str());
     std::vector<Contender> packers = {
@@ -359,52 +350,67 @@ int RunTree(const Options& options, const std::string& kind, TreeResult& result)
     result.figures[kPack[1]].bytes = FileSize(tgz);
     result.figures[kPack[2]].bytes = FileSize(pigz);
     Sample once;
-    if (!fs::exists(zip) && !Shell("cd " + quotedTree + " && zip -1 -r -q '" + zip + "' .", once))
+    unlink(zip.c_str());
+    if (!Shell("cd " + quotedTree + " && zip -1 -r -q '" + zip + "' .", once))
         fprintf(stderr, "folderpack_bench: zip failed\n");
 
-    fprintf(stderr, "%s: extracting\n", kind.c_str());
-    std::vector<Sample> inflates, copies;
-    std::vector<Contender> extractors = {
-        {kExtract[0], [&] { Clear(out); },
-         [&](Sample& s) {
-             return Spawn({options.fpack, "extract", fpk, dest}, s);
-         }},
-        {kExtract[1], fresh,
-         [&](Sample& s) {
-             return Spawn({"tar", "-xzf", tgz, "-C", dest}, s);
-         }},
-        {kExtract[2], fresh,
-         [&](Sample& s) {
-             return Spawn({"tar", "-I", "pigz -d", "-xf", tgz, "-C", dest}, s);
-         }},
-        {kExtract[3], fresh,
-         [&](Sample& s) {
-             return Spawn({"unzip", "-q", zip, "-d", dest}, s);
-         }},
-        {kExtract[4], [&] { Clear(out); },
-         [&](Sample& s) {
-             Sample inflate, copy;
-             if (!InflateInMemory(fpk, inflate) || !CopyTree(tree, out, copy))
-                 return 0;
-             inflates.push_back(inflate);
-             copies.push_back(copy);
-             s.seconds = inflate.seconds + copy.seconds;
-             return 1;
-         }},
+    // The same contenders with the output on the tmpfs, then once on the disk.
+    auto extractors = [&](const fs::path& out, int onDisk) {
+        std::string dest = out.string();
+        auto fresh = [&, out] {
+            Clear(out);
+            fs::create_directories(out);
+        };
+        auto gone = [&, out] { Clear(out); };
+        std::vector<Contender> list = {
+            {kExtract[0], gone,
+             [&, dest](Sample& s) {
+                 return Spawn({options.fpack, "extract", fpk, dest}, s);
+             }},
+            {kExtract[2], fresh,
+             [&, dest](Sample& s) {
+                 return Spawn({"tar", "-xzf", tgz, "-C", dest}, s);
+             }},
+            {kExtract[3], fresh,
+             [&, dest](Sample& s) {
+                 return Spawn({"tar", "-I", "pigz -d", "-xf", tgz, "-C", dest}, s);
+             }},
+            {kExtract[4], fresh,
+             [&, dest](Sample& s) {
+                 return Spawn({"unzip", "-q", zip, "-d", dest}, s);
+             }},
+            {kExtract[5], gone,
+             [&, dest](Sample& s) {
+                 return Spawn({"cp", "-r", tree.string(), dest}, s);
+             }},
+        };
+        if (!onDisk) {
+            list.push_back({kExtract[1], nothing, [&](Sample& s) {
+                                return Spawn({options.fpack, "test", fpk}, s);
+                            }});
+            list.push_back(
+                {kExtract[6], nothing, [&](Sample& s) { return InflateInMemory(fpk, 0, s); }});
+            list.push_back(
+                {kExtract[7], nothing, [&](Sample& s) { return InflateInMemory(fpk, 1, s); }});
+        }
+        return list;
     };
-    RoundRobin(runs, extractors, result.figures);
-    if (!inflates.empty()) { // without the warm-up
-        inflates.erase(inflates.begin());
-        copies.erase(copies.begin());
-    }
-    result.figures[kExtract[5]] = Median(inflates, 0);
-    result.figures[kExtract[6]] = Median(copies, 0);
+    fprintf(stderr, "%s: extracting (tmpfs)\n", kind.c_str());
+    RoundRobin(runs, extractors(scratch / "out", 0), result.figures);
+    fprintf(stderr, "%s: extracting (disk)\n", kind.c_str());
+    fs::path diskOut = base / "out";
+    RoundRobin(1, extractors(diskOut, 1), result.disk);
+    Clear(diskOut);
 
     // The extraction measured is a real one.
+    fs::path out = scratch / "out";
     Clear(out);
     Sample check;
-    result.verified = Spawn({options.fpack, "extract", fpk, dest}, check) && SameTree(tree, out);
+    result.verified =
+        Spawn({options.fpack, "extract", fpk, out.string()}, check) && SameTree(tree, out);
     Clear(out);
+    for (const std::string& archive : {fpk, tgz, pigz, zip})
+        unlink(archive.c_str());
     return 1;
 }
 
@@ -412,6 +418,8 @@ std::string Time(const Figure& f) {
     char text[32];
     if (f.failed)
         snprintf(text, sizeof(text), "FAILED");
+    else if (f.seconds <= 0)
+        snprintf(text, sizeof(text), "-");
     else if (f.seconds < 1)
         snprintf(text, sizeof(text), "%.1f ms", f.seconds * 1000);
     else
@@ -419,10 +427,10 @@ std::string Time(const Figure& f) {
     return text;
 }
 
-std::string Memory(const Figure& f) {
+std::string Memory(long peakKiB) {
     char text[32];
-    snprintf(text, sizeof(text), "%.1f MiB", double(f.peakKiB) / 1024);
-    return f.peakKiB ? text : "-";
+    snprintf(text, sizeof(text), "%.1f MiB", double(peakKiB) / 1024);
+    return peakKiB ? text : "-";
 }
 
 std::string Megabytes(uint64_t bytes) {
@@ -433,10 +441,25 @@ std::string Megabytes(uint64_t bytes) {
 
 typedef std::vector<std::pair<std::string, TreeResult>> Results;
 
+const Figure& Get(const std::map<std::string, Figure>& figures, const char* name) {
+    static const Figure none;
+    auto it = figures.find(name);
+    return it == figures.end() ? none : it->second;
+}
+
+// "met" when `ratio` reaches `wanted` (with `atMost`: stays within it).
+void Target(const std::string& what, double ratio, double wanted, int atMost = 0) {
+    int met = atMost ? ratio <= wanted : ratio >= wanted;
+    printf("  %-58s %6.2fx  (wanted %s %.1fx)  %s\n", what.c_str(), ratio,
+           atMost ? "<=" : ">=", wanted, met ? "met" : "NOT MET");
+}
+
 void PrintTable(const Options& options, const Results& results) {
     printf("FolderPack benchmark: seed %llu, median of %d runs (large tree: %d) after one "
-           "warm-up, the tools taking turns, page cache warm\n",
-           (unsigned long long)options.seed, options.runs, options.largeRuns);
+           "warm-up, the tools taking turns, page cache warm; output on %s, and once on the "
+           "disk (%s)\n",
+           (unsigned long long)options.seed, options.runs, options.largeRuns, options.tmpfs.c_str(),
+           options.work.c_str());
     for (const auto& r : results)
         printf("  %-6s %llu files + %llu folders = %llu entries, %s%s\n", r.first.c_str(),
                (unsigned long long)r.second.stats.files, (unsigned long long)r.second.stats.folders,
@@ -446,38 +469,102 @@ void PrintTable(const Options& options, const Results& results) {
 
     printf("\n%-26s", "extraction");
     for (const auto& r : results)
-        printf(" | %-10s %-11s %-7s", r.first.c_str(), "peak RSS", "/floor");
+        printf(" | %-6s tmpfs  peak RSS    disk    ", r.first.c_str());
     printf("\n");
     for (const char* name : kExtract) {
         printf("%-26s", name);
         for (const auto& r : results) {
-            const Figure& f = r.second.figures.at(name);
-            const Figure& floor = r.second.figures.at(kExtract[4]);
-            printf(" | %-10s %-11s %-7.2f", Time(f).c_str(), Memory(f).c_str(),
-                   floor.seconds > 0 ? f.seconds / floor.seconds : 0.0);
+            const Figure& f = Get(r.second.figures, name);
+            printf(" | %-12s %-11s %-8s", Time(f).c_str(), Memory(f.peakKiB).c_str(),
+                   Time(Get(r.second.disk, name)).c_str());
         }
         printf("\n");
     }
     printf("\n%-26s", "packing");
     for (const auto& r : results)
-        printf(" | %-10s %-11s %-7s", r.first.c_str(), "archive", "");
+        printf(" | %-6s time   peak RSS    archive ", r.first.c_str());
     printf("\n");
     for (const char* name : kPack) {
         printf("%-26s", name);
         for (const auto& r : results) {
-            const Figure& f = r.second.figures.at(name);
-            printf(" | %-10s %-11s %-7s", Time(f).c_str(), Megabytes(f.bytes).c_str(), "");
+            const Figure& f = Get(r.second.figures, name);
+            printf(" | %-12s %-11s %-8s", Time(f).c_str(), Memory(f.peakKiB).c_str(),
+                   Megabytes(f.bytes).c_str());
         }
         printf("\n");
     }
+
+    printf("\ntargets (tmpfs figures)\n");
+    for (const auto& r : results) {
+        const auto& f = r.second.figures;
+        double extract = Get(f, kExtract[0]).seconds;
+        if (extract <= 0)
+            continue;
+        std::string tree = r.first + ": ";
+        if (r.first == "large") {
+            Target(tree + "fpack extract / cp -r raw tree", extract / Get(f, kExtract[5]).seconds,
+                   1.5, 1);
+            Target(tree + "tar + pigz -d / fpack extract", Get(f, kExtract[3]).seconds / extract,
+                   3);
+        } else {
+            for (int i = 2; i <= 4; i++)
+                Target(tree + kExtract[i] + " / fpack extract",
+                       Get(f, kExtract[i]).seconds / extract, 1.5);
+        }
+        const Figure& create = Get(f, kPack[0]);
+        if (create.seconds > 0) {
+            Target(tree + "pigz -1 -p 2 / fpack create --threads 2",
+                   Get(f, kPack[2]).seconds / create.seconds, 2);
+            Target(tree + "fpack create size / gzip -1 size",
+                   double(create.bytes) / double(Get(f, kPack[1]).bytes), 1, 1);
+        }
+    }
+}
+
+// Peak memory of fpack at its worst: extracting and testing the stress archive and packing the
+// tree it holds, with 1, 2 and 4 threads, against 32 MiB + 16 MiB per thread.
+void PrintStress(const Options& options) {
+    fs::path stress = fs::path(options.tmpfs) / "stress";
+    std::string archive = (stress / "stress.fpk").string();
+    std::string packed = (stress / "packed.fpk").string();
+    fs::path out = stress / "out";
+    fs::create_directories(stress);
+    if (access("/usr/bin/time", X_OK) != 0 || !WriteStressArchive(archive)) {
+        printf("\nmemory stress: FAILED (no /usr/bin/time, or the archive cannot be written)\n");
+        return;
+    }
+    printf("\nmemory stress: 6 MiB stored chunks, 6 MiB chunks inflating whole to 8 MiB - 1, "
+           "chunks inflating to 512 MiB (%s); peak RSS\n",
+           Megabytes(FileSize(archive)).c_str());
+    printf("  %-8s %-12s %-12s %-12s %-12s\n", "threads", "extract", "test", "create", "bound");
+    for (int threads : {1, 2, 4}) {
+        std::string n = std::to_string(threads);
+        Sample extract, test, create;
+        Clear(out);
+        g_measureMemory = 1;
+        int ok = Spawn({options.fpack, "extract", archive, out.string(), "--threads", n}, extract);
+        ok = Spawn({options.fpack, "test", archive, "--threads", n}, test) && ok;
+        ok = Spawn({options.fpack, "create", packed, out.string(), "--threads", n}, create) && ok;
+        g_measureMemory = 0;
+        long bound = (32 + 16 * threads) * 1024;
+        long worst = std::max(extract.peakKiB, std::max(test.peakKiB, create.peakKiB));
+        printf("  %-8d %-12s %-12s %-12s %-12s %s\n", threads, Memory(extract.peakKiB).c_str(),
+               Memory(test.peakKiB).c_str(), Memory(create.peakKiB).c_str(), Memory(bound).c_str(),
+               !ok             ? "FAILED"
+               : worst < bound ? "within"
+                               : "BEYOND");
+    }
+    Clear(stress);
 }
 
 const char kUsage[] =
     "usage: folderpack_bench [--seed N] [--runs N] [--large-runs N] [--trees small,large]\n"
-    "                        [--work DIR] [--fpack PATH]\n"
+    "                        [--work DIR] [--tmpfs DIR] [--fpack PATH]\n"
     "Generates the trees (once per seed) under DIR (default: build/bench), packs them with\n"
-    "fpack, tar+gzip -1, tar+pigz -1 -p 2 and zip -1, extracts each archive, and prints the\n"
-    "median times. Needs tar, gzip, pigz, zip and unzip.\n";
+    "fpack, tar+gzip -1, tar+pigz -1 -p 2 and zip -1 into the tmpfs folder (default:\n"
+    "/dev/shm/folderpack-bench-PID, removed at the end), extracts each archive there and once\n"
+    "on the disk under DIR, and prints the median times. Needs tar, gzip, pigz, zip, unzip and\n"
+    "/usr/bin/time.\n";
 
 } // namespace
 
@@ -486,6 +573,7 @@ int main(int argc, char** argv) {
     fs::path self = fs::canonical("/proc/self/exe");
     options.fpack = (self.parent_path() / "fpack").string();
     options.work = (self.parent_path().parent_path().parent_path() / "bench").string();
+    options.tmpfs = "/dev/shm/folderpack-bench-" + std::to_string(getpid());
     for (int i = 1; i < argc; i++) {
         std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -500,6 +588,8 @@ int main(int argc, char** argv) {
             options.largeRuns = std::max(1, atoi(value));
         } else if (value && arg == "--work") {
             options.work = value;
+        } else if (value && arg == "--tmpfs") {
+            options.tmpfs = value;
         } else if (value && arg == "--fpack") {
             options.fpack = value;
         } else if (value && arg == "--trees") {
@@ -519,32 +609,21 @@ int main(int argc, char** argv) {
         i++;
     }
     fs::create_directories(options.work);
-    g_memoryFile = (fs::path(options.work) / "peak-rss.txt").string();
+    fs::create_directories(options.tmpfs);
+    g_memoryFile = (fs::path(options.tmpfs) / "peak-rss.txt").string();
     Results results;
+    int ok = 1;
     for (const std::string& kind : options.trees) {
         results.emplace_back(kind, TreeResult());
-        if (!RunTree(options, kind, results.back().second))
-            return 1;
+        if (!RunTree(options, kind, results.back().second)) {
+            ok = 0;
+            break;
+        }
     }
-    PrintTable(options, results);
-
-    // Peak memory of fpack extract at its worst.
-    fs::path stress = fs::path(options.work) / "stress";
-    std::string archive = (stress / "stress.fpk").string();
-    fs::create_directories(stress);
-    Sample sample;
-    int ok =
-        (fs::exists(archive) || WriteStressArchive(archive)) && access("/usr/bin/time", X_OK) == 0;
     if (ok) {
-        Clear(stress / "out");
-        g_measureMemory = 1;
-        ok = Spawn({options.fpack, "extract", archive, (stress / "out").string()}, sample);
-        g_measureMemory = 0;
-        Clear(stress / "out");
+        PrintTable(options, results);
+        PrintStress(options);
     }
-    printf("\nmemory stress: fpack extract of 6 MiB stored chunks, chunks inflating to 8 MiB - 1 "
-           "and to 512 MiB (1.1 GB): %s\n",
-           ok ? (Memory(Figure{0, sample.peakKiB, 0, 0}) + " peak RSS").c_str() : "FAILED");
-    unlink(g_memoryFile.c_str());
-    return 0;
+    Clear(options.tmpfs);
+    return ok ? 0 : 1;
 }
