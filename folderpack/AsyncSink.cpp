@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <new>
+
 // Blocks come in steps of this size, so that a kept one serves many chunks of similar length.
 #define FP_ASYNC_BLOCK_STEP 0x10000u
 
@@ -41,8 +43,8 @@ int FpAsyncSink::Queue(Call call, const unsigned char* data, uint32_t length,
         });
         if (m_failed)
             return m_failed;
-        TakeSpare(call.bytes, length);
-        TakeSpare(call.output, outputLength);
+        if (!TakeSpare(call.bytes, length) || !TakeSpare(call.output, outputLength))
+            return FP_ERR_NOMEM;
         m_queuedBytes += call.bytes.capacity + call.output.capacity;
         lock.unlock(); // copy while the others go on
         if (length > 0)
@@ -63,18 +65,22 @@ int FpAsyncSink::Queue(Call call, const unsigned char* data, uint32_t length,
     return FP_OK;
 }
 
-// A block for `length` bytes (none for 0): a kept one when one is large enough, else a new one,
-// for which kept ones are given up as far as the budget needs.
-void FpAsyncSink::TakeSpare(Block& block, size_t length) {
+// A block for `length` bytes (none for 0): the smallest kept one that is large enough, else a
+// new one, for which kept ones are given up as far as the budget needs.
+int FpAsyncSink::TakeSpare(Block& block, size_t length) {
     if (length == 0)
-        return;
+        return 1;
+    size_t best = m_spare.size();
     for (size_t i = 0; i < m_spare.size(); i++) {
-        if (m_spare[i].capacity >= length) {
-            block = std::move(m_spare[i]);
-            m_spare.erase(m_spare.begin() + long(i));
-            m_spareBytes -= block.capacity;
-            return;
-        }
+        if (m_spare[i].capacity >= length &&
+            (best == m_spare.size() || m_spare[i].capacity < m_spare[best].capacity))
+            best = i;
+    }
+    if (best < m_spare.size()) {
+        block = std::move(m_spare[best]);
+        m_spare.erase(m_spare.begin() + long(best));
+        m_spareBytes -= block.capacity;
+        return 1;
     }
     size_t capacity =
         (length + FP_ASYNC_BLOCK_STEP - 1) / FP_ASYNC_BLOCK_STEP * FP_ASYNC_BLOCK_STEP;
@@ -82,8 +88,9 @@ void FpAsyncSink::TakeSpare(Block& block, size_t length) {
         m_spareBytes -= m_spare.back().capacity;
         m_spare.pop_back();
     }
-    block.data.reset(new unsigned char[capacity]);
-    block.capacity = capacity;
+    block.data.reset(new (std::nothrow) unsigned char[capacity]);
+    block.capacity = block.data ? capacity : 0;
+    return block.data != nullptr;
 }
 
 // Keeps a handled call's block for reuse while the queued and kept bytes stay within budget.

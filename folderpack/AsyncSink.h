@@ -35,10 +35,11 @@ public:
     explicit FpAsyncSink(FpSink& target, int inflateThreads = 0);
     ~FpAsyncSink(); // as Finish()
 
-    // Each call queues its work and returns at once: FP_OK, or the code of the first failure of
-    // the target or of an inflation, once that has happened (the reader then stops as it would
-    // have at that failure). After such a failure nothing more reaches the target, except that a
-    // file it had open is aborted, as the reader would have aborted it.
+    // Each call queues its work and returns at once: FP_OK; FP_ERR_NOMEM when a block for the
+    // bytes cannot be allocated; or the code of the first failure of the target or of an
+    // inflation, once that has happened (the reader then stops as it would have at that
+    // failure). After such a failure nothing more reaches the target, except that a file it had
+    // open is aborted, as the reader would have aborted it.
     int BeginFile(const FpEntry& entry) override;
     int Write(const unsigned char* data, uint32_t length) override;
     // A chunk that does not inflate exactly fails as FpInflater::Inflate does, with FP_ERR_WRITE.
@@ -86,7 +87,7 @@ private:
     FpAsyncSink& operator=(const FpAsyncSink&) = delete;
     static Call MakeCall(Kind kind, const FpEntry* entry);
     int Queue(Call call, const unsigned char* data, uint32_t length, uint32_t outputLength);
-    void TakeSpare(Block& block, size_t length);
+    int TakeSpare(Block& block, size_t length);
     void KeepSpare(Block& block);
     void Run();
     void Inflate();

@@ -16,5 +16,5 @@ int MoveReplacing(const char* from, const char* to);
 // \xNN escapes.
 std::string DisplayName(const char* cp932);
 
-// Sets up the process (locale, console) before any output.
+// Sets up the process (locale, console, memory allocation) before any output.
 void InitConsole();

@@ -4,6 +4,7 @@
 #include <iconv.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <malloc.h>
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
@@ -18,6 +19,10 @@ int MoveReplacing(const char* from, const char* to) {
 
 void InitConsole() {
     setlocale(LC_CTYPE, "");
+    // Chunk buffers are mapped and given back whole when released: a fixed threshold keeps the
+    // allocator from moving them into its heap, where blocks of changing sizes would fragment it
+    // and hold the peak memory above what is in use.
+    mallopt(M_MMAP_THRESHOLD, 0x40000);
 }
 
 std::string DisplayName(const char* cp932) {
