@@ -17,6 +17,13 @@ int FpWholeInflater::Inflate(const unsigned char* data, uint32_t dataLength, uns
         m_decompressor = libdeflate_alloc_decompressor();
     if (!m_decompressor)
         return FP_ERR_WRITE;
+    // zlib refuses a dynamic block declaring more than 286 length or 30 distance codes, which
+    // libdeflate accepts; a writer that declares them does so from its first block on.
+    if (dataLength >= 4 && (data[2] & 0x06) == 0x04) {
+        uint32_t bits = uint32_t(data[2]) | uint32_t(data[3]) << 8;
+        if (((bits >> 3) & 0x1F) > 29 || ((bits >> 8) & 0x1F) > 29)
+            return FP_ERR_WRITE;
+    }
     size_t in = 0, produced = 0;
     // With room for exactly the declared length, a longer stream gives INSUFFICIENT_SPACE and a
     // shorter one a smaller `produced`.

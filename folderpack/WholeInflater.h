@@ -21,6 +21,10 @@ public:
     // after its end are ignored); FP_ERR_WRITE when it is not a complete valid stream, yields fewer
     // or more bytes, or the decompressor cannot be allocated. After FP_ERR_WRITE `out` holds
     // anything. One object serves one thread at a time.
+    // Where libdeflate is more lenient than zlib, the first block is held to zlib's rule (no more
+    // than 286 length and 30 distance codes declared); later blocks, and a fixed-code block using
+    // the codes 286, 287, 30 or 31, are not: such a stream (which no conforming writer makes)
+    // inflates here and fails with zlib.
     int Inflate(const unsigned char* data, uint32_t dataLength, unsigned char* out,
                 uint32_t uncompressedLength);
 

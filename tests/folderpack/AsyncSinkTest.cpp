@@ -64,6 +64,65 @@ Outcome Read(const std::string& archive, int threads) {
     return outcome;
 }
 
+// A zlib stream of "aaaaa" in one dynamic block that declares `lengths` length and `distances`
+// distance codes (zlib allows at most 286 and 30); only 'a', the end code and two distances have
+// a code, and the declared remainder is zero.
+std::string DynamicStream(int lengths, int distances) {
+    std::string out("\x78\x01", 2);
+    uint32_t buffer = 0;
+    int count = 0;
+    auto bits = [&](uint32_t value, int n) { // least significant bit first
+        for (int i = 0; i < n; i++) {
+            buffer |= ((value >> i) & 1u) << count;
+            if (++count == 8) {
+                out += char(buffer);
+                buffer = 0;
+                count = 0;
+            }
+        }
+    };
+    // Code-length code: 1 has length 1 (code 0), 0 length 2 (10), 18 length 2 (11).
+    auto one = [&] { bits(0, 1); };
+    auto zeros = [&](int n) {
+        while (n > 0) {
+            if (n < 11) {
+                bits(1, 2); // a single 0 (code 10, sent from its first bit)
+                n--;
+                continue;
+            }
+            int run = n > 138 ? 138 : n;
+            bits(3, 2); // 18: a run of zeros
+            bits(uint32_t(run - 11), 7);
+            n -= run;
+        }
+    };
+    bits(1, 1); // last block
+    bits(2, 2); // dynamic codes
+    bits(uint32_t(lengths - 257), 5);
+    bits(uint32_t(distances - 1), 5);
+    bits(18 - 4, 4); // code lengths for the first 18 code-length symbols, in their order
+    const int order[18] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1};
+    for (int symbol : order)
+        bits(symbol == 1 ? 1 : symbol == 0 || symbol == 18 ? 2 : 0, 3);
+    zeros('a');
+    one();
+    zeros(256 - 'a' - 1);
+    one(); // the end code
+    zeros(lengths - 257);
+    one();
+    one();
+    zeros(distances - 2);
+    for (int i = 0; i < 5; i++)
+        bits(0, 1); // 'a'
+    bits(1, 1);     // end
+    if (count)
+        out += char(buffer);
+    uint32_t check = uint32_t(adler32(1, reinterpret_cast<const Bytef*>("aaaaa"), 5));
+    for (int i = 3; i >= 0; i--)
+        out += char(check >> (8 * i));
+    return out;
+}
+
 // Compressed chunks at the edges of the exact-length rule, a failure followed by a later one,
 // and every archive kept in the source tree or written as the fuzzer's seeds.
 std::vector<std::pair<std::string, std::string>> Archives() {
@@ -98,6 +157,11 @@ std::vector<std::pair<std::string, std::string>> Archives() {
         {"preset dictionary", one(std::string("\x78\x20\0\0\0\0", 6) + z.substr(2), n, n)},
         {"empty stream", one(ArchiveBuilder::Deflate(""), 0, 0)},
         {"no data", one("", 5, 5)},
+        {"286 and 30 codes declared", one(DynamicStream(286, 30), 5, 5)},
+        {"287 length codes declared", one(DynamicStream(287, 30), 5, 5)},
+        {"288 length codes declared", one(DynamicStream(288, 30), 5, 5)},
+        {"31 distance codes declared", one(DynamicStream(257, 31), 5, 5)},
+        {"32 distance codes declared", one(DynamicStream(257, 32), 5, 5)},
         {"levels 0 and 9", ArchiveBuilder()
                                .Header(1)
                                .File("f", 2 * n)
