@@ -31,17 +31,55 @@ FpAsyncSink::Call FpAsyncSink::MakeCall(Kind kind, const FpEntry* entry) {
     return call;
 }
 
-// Queues `call` with a copy of `length` bytes of `data` and, for `outputLength` > 0, a block for
-// that many inflated bytes, once the budget has room for them.
+// Bytes of the output block of a compressed chunk: one for the whole output, also of 0 bytes,
+// none for a stored chunk or one inflated window by window.
+uint32_t FpAsyncSink::OutputLength(uint32_t dataLength, uint32_t uncompressedLength) {
+    if (dataLength == uncompressedLength || uncompressedLength > FP_WHOLE_INFLATE_LIMIT)
+        return 0;
+    return uncompressedLength ? uncompressedLength : 1;
+}
+
+// Waits until `need` more bytes fit the budget (or nothing is queued): FP_OK or the failure code.
+int FpAsyncSink::WaitForRoom(std::unique_lock<std::mutex>& lock, size_t need) {
+    m_freed.wait(
+        lock, [&] { return m_failed || m_queuedBytes == 0 || m_queuedBytes + need <= m_budget; });
+    return m_failed;
+}
+
+unsigned char* FpAsyncSink::ChunkBuffer(uint32_t dataLength, uint32_t uncompressedLength) {
+    if (m_threads == 0 || dataLength == 0)
+        return nullptr;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    // A block whose read failed goes back first.
+    m_queuedBytes -= m_heldBytes.capacity + m_heldOutput.capacity;
+    KeepSpare(m_heldBytes);
+    KeepSpare(m_heldOutput);
+    uint32_t output = OutputLength(dataLength, uncompressedLength);
+    if (WaitForRoom(lock, size_t(dataLength) + output) != FP_OK ||
+        !TakeSpare(m_heldBytes, dataLength) || !TakeSpare(m_heldOutput, output)) {
+        m_heldBytes = Block();
+        m_heldOutput = Block();
+        return nullptr;
+    }
+    m_queuedBytes += m_heldBytes.capacity + m_heldOutput.capacity;
+    return m_heldBytes.data.get();
+}
+
+// Queues `call` with `length` bytes of `data` and, for `outputLength` > 0, a block for that many
+// inflated bytes: the blocks of ChunkBuffer when `data` is the one it gave, else copies once the
+// budget has room for them.
 int FpAsyncSink::Queue(Call call, const unsigned char* data, uint32_t length,
                        uint32_t outputLength) {
     std::unique_lock<std::mutex> lock(m_mutex);
     size_t need = size_t(length) + outputLength;
-    if (need > 0) {
-        m_freed.wait(lock, [&] {
-            return m_failed || m_queuedBytes == 0 || m_queuedBytes + need <= m_budget;
-        });
-        if (m_failed)
+    if (data && data == m_heldBytes.data.get()) {
+        call.bytes = std::move(m_heldBytes);
+        call.output = std::move(m_heldOutput);
+        m_heldBytes = Block();
+        m_heldOutput = Block();
+        call.length = length;
+    } else if (need > 0) {
+        if (WaitForRoom(lock, need) != FP_OK)
             return m_failed;
         if (!TakeSpare(call.bytes, length) || !TakeSpare(call.output, outputLength))
             return FP_ERR_NOMEM;
@@ -109,6 +147,8 @@ int FpAsyncSink::BeginFile(const FpEntry& entry) {
 }
 
 int FpAsyncSink::Write(const unsigned char* data, uint32_t length) {
+    if (data == m_heldBytes.data.get() && data)
+        return Queue(MakeCall(WRITE, nullptr), data, length, 0); // held whole, within budget
     // Pieces beyond the budget go in parts, so that the queue never holds more.
     do {
         uint32_t part = length < FP_ASYNC_BUDGET ? length : FP_ASYNC_BUDGET;
@@ -125,10 +165,7 @@ int FpAsyncSink::WriteCompressed(const unsigned char* data, uint32_t dataLength,
                                  uint32_t uncompressedLength) {
     Call call = MakeCall(INFLATE, nullptr);
     call.uncompressedLength = uncompressedLength;
-    // A whole chunk always gets an output block, also for 0 bytes.
-    int whole = uncompressedLength <= FP_WHOLE_INFLATE_LIMIT;
-    uint32_t output = whole ? (uncompressedLength ? uncompressedLength : 1) : 0;
-    return Queue(std::move(call), data, dataLength, output);
+    return Queue(std::move(call), data, dataLength, OutputLength(dataLength, uncompressedLength));
 }
 
 void FpAsyncSink::ChunkDone(const FpEntry& entry, uint64_t total) {

@@ -2,8 +2,9 @@
 // overlaps with reading the archive, and that can inflate compressed chunks on threads of its own.
 // The target sees the calls, in the order and with the entries and bytes, that it would see
 // without this layer (a chunk inflated here arrives as the Write calls the reader's FpInflater
-// would make), except that a stored chunk of more than FP_ASYNC_BUDGET bytes arrives as several
-// Writes; only the results arrive late. Portable C++17 with libdeflate; for the host tools.
+// would make), except that without inflating threads a stored chunk of more than FP_ASYNC_BUDGET
+// bytes arrives as several Writes; only the results arrive late. Portable C++17 with libdeflate;
+// for the host tools.
 //
 // Memory: the bytes of calls waiting for the target (stored chunks copied, compressed chunks copied
 // with room for their output) and the buffers kept for reuse stay within FP_ASYNC_BUDGET bytes plus
@@ -41,6 +42,9 @@ public:
     // failure). After such a failure nothing more reaches the target, except that a file it had
     // open is aborted, as the reader would have aborted it.
     int BeginFile(const FpEntry& entry) override;
+    // With inflating threads: a block of the queue itself, so that the data is not copied again;
+    // null before any, or when the block cannot be had or a failure has happened.
+    unsigned char* ChunkBuffer(uint32_t dataLength, uint32_t uncompressedLength) override;
     int Write(const unsigned char* data, uint32_t length) override;
     // A chunk that does not inflate exactly fails as FpInflater::Inflate does, with FP_ERR_WRITE.
     int WriteCompressed(const unsigned char* data, uint32_t dataLength,
@@ -86,6 +90,8 @@ private:
     FpAsyncSink(const FpAsyncSink&) = delete;
     FpAsyncSink& operator=(const FpAsyncSink&) = delete;
     static Call MakeCall(Kind kind, const FpEntry* entry);
+    static uint32_t OutputLength(uint32_t dataLength, uint32_t uncompressedLength);
+    int WaitForRoom(std::unique_lock<std::mutex>& lock, size_t need);
     int Queue(Call call, const unsigned char* data, uint32_t length, uint32_t outputLength);
     int TakeSpare(Block& block, size_t length);
     void KeepSpare(Block& block);
@@ -102,6 +108,7 @@ private:
     std::condition_variable m_inflates; // for the inflating threads: a whole chunk queued
     std::deque<Call> m_calls;           // references stay valid while calls are added and taken
     std::deque<Call*> m_whole;          // whole chunks not yet taken for inflating, in order
+    Block m_heldBytes, m_heldOutput;    // given out by ChunkBuffer, counted as queued
     std::vector<Block> m_spare;
     size_t m_queuedBytes = 0; // capacity of the blocks of queued calls
     size_t m_spareBytes = 0;  // capacity of the kept blocks

@@ -162,16 +162,20 @@ int FpReader::ReadChunks(FpSink& sink, FpEntry& entry) {
         int stored = dataLength == uncompressedLength;
         if (!stored && uncompressedLength > UINT32_MAX - FP_INFLATE_SLACK)
             return FP_ERR_LIMIT;
-        if (m_input.Read(data, dataLength) != FP_OK)
+        unsigned char* place =
+            sink.WantsData() ? sink.ChunkBuffer(dataLength, uncompressedLength) : nullptr;
+        if (!place)
+            place = data;
+        if (m_input.Read(place, dataLength) != FP_OK)
             return FP_ERR_READ;
         if (sink.WantsData()) {
             int result = FP_OK;
             if (stored)
-                result = uncompressedLength ? sink.Write(data, uncompressedLength) : FP_OK;
+                result = uncompressedLength ? sink.Write(place, uncompressedLength) : FP_OK;
             else if (sink.TakesCompressed())
-                result = sink.WriteCompressed(data, dataLength, uncompressedLength);
+                result = sink.WriteCompressed(place, dataLength, uncompressedLength);
             else
-                result = m_inflater.Inflate(data, dataLength, uncompressedLength, sink);
+                result = m_inflater.Inflate(place, dataLength, uncompressedLength, sink);
             if (result != FP_OK)
                 return result;
         }

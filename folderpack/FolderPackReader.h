@@ -71,6 +71,15 @@ public:
     }
     // 0: chunk data is read and passed over, neither inflated nor handed to Write (listing).
     virtual int WantsData() const { return 1; }
+    // Where the reader is to read the data of the next chunk (`dataLength` bytes, stored when
+    // equal to `uncompressedLength`), which it then hands to Write or WriteCompressed; null for
+    // the reader's own buffer. A block given here and not handed on (the read failed) stays the
+    // sink's.
+    virtual unsigned char* ChunkBuffer(uint32_t dataLength, uint32_t uncompressedLength) {
+        (void)dataLength;
+        (void)uncompressedLength;
+        return nullptr;
+    }
     // 1: compressed chunks are handed to WriteCompressed instead of being inflated by the reader.
     virtual int TakesCompressed() const { return 0; }
     // A compressed chunk's data (valid only during the call), which must inflate to exactly
