@@ -15,8 +15,8 @@ class CVarnockDlg : public CDialog {
 public:
     explicit CVarnockDlg(CDialog* parent = nullptr);
 
-    // The completion code the dialog reported: 0 after success, 1 to 7 after a failure (a
-    // code outside 0 to 7 reported as 3, whose text it showed). UPDATE_ERR_INTERNAL until
+    // The completion code the dialog reported: 0 after success, 1 to 8 after a failure (a
+    // code outside 0 to 8 reported as 3, whose text it showed). UPDATE_ERR_INTERNAL until
     // the completion message has arrived (the dialog could not be created, for instance).
     int GetCompletionCode() const { return m_completionCode; }
 

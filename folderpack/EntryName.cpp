@@ -106,6 +106,18 @@ int FpCheckLeadingParts(const char* path) {
     return FP_OK;
 }
 
+int FpCheckFolderLength(const char* path) {
+    size_t length = 0;
+    int endsWithSeparator = 0;
+    for (const char* p = path; *p; p += FpCharLength(p)) {
+        endsWithSeparator = IsSeparator(*p);
+        length = size_t(p - path) + FpCharLength(p);
+    }
+    if (endsWithSeparator)
+        length--;
+    return length < FP_LEADING_PART_LIMIT ? FP_OK : FP_ERR_LIMIT;
+}
+
 int FpCompareNames(const char* a, const char* b) {
     const char* p = a;
     const char* q = b;

@@ -46,6 +46,10 @@ int FpCheckNameFits(size_t prefixLength, uint32_t nameLength);
 // FP_ERR_LIMIT. Folders on the way are made from these parts.
 int FpCheckLeadingParts(const char* path);
 
+// FP_OK when the NUL-terminated folder `path`, without one final separator, is shorter than
+// FP_LEADING_PART_LIMIT bytes, else FP_ERR_LIMIT: the folder itself is made from it.
+int FpCheckFolderLength(const char* path);
+
 // Orders two names as the writer lists them: ASCII letters compared without case (never the second
 // byte of a double-byte character), then byte order as a tie-break. <0, 0 or >0.
 int FpCompareNames(const char* a, const char* b);

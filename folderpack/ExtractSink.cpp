@@ -3,6 +3,7 @@
 #include <mbstring.h>
 #include <string.h>
 
+#include "folderpack/EntryName.h"
 #include "sys/Folder.h"
 #include "sys/LongPath.h"
 
@@ -17,6 +18,41 @@ FILETIME ToFileTime(uint64_t value) {
 
 int IsValid(HANDLE handle) {
     return handle != NULL && handle != INVALID_HANDLE_VALUE;
+}
+
+int IsReparsePoint(const char* path) {
+    DWORD attributes = LongGetFileAttributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// 1 when a folder on the entry's way below the destination, or the entry's own target, exists
+// as a link: whatever went through it would land outside the destination. The walk stops at
+// the first part that does not exist, since nothing below it can.
+int CrossesLink(const FpEntry& entry) {
+    char path[FP_PATH_BUFFER_SIZE];
+    size_t length = strlen(entry.path); // the reader keeps paths this short
+    memcpy(path, entry.path, length + 1);
+    size_t end = length;
+    for (size_t i = static_cast<size_t>(entry.name - entry.path); i < length;
+         i += FpCharLength(path + i)) {
+        if (path[i] != '\\' && path[i] != '/')
+            continue;
+        if (i + 1 == length) {
+            end = i; // a folder's final separator: the target is the name without it
+            break;
+        }
+        char separator = path[i];
+        path[i] = '\0';
+        int missing = LongGetFileAttributes(path) == INVALID_FILE_ATTRIBUTES;
+        int link = !missing && IsReparsePoint(path);
+        path[i] = separator;
+        if (link)
+            return 1;
+        if (missing)
+            return 0;
+    }
+    path[end] = '\0';
+    return IsReparsePoint(path);
 }
 
 } // namespace
@@ -48,6 +84,8 @@ void ExtractSink::Report(uint64_t done, uint64_t total) {
 
 int ExtractSink::BeginFile(const FpEntry& entry) {
     Report(0, entry.size);
+    if (CrossesLink(entry))
+        return FP_ERR_CREATE;
 
     // The folder part: the path cut directly after its last backslash.
     char folder[FP_PATH_BUFFER_SIZE];
@@ -105,6 +143,8 @@ void ExtractSink::AbortFile(const FpEntry&) {
 }
 
 int ExtractSink::Folder(const FpEntry& entry) {
+    if (CrossesLink(entry))
+        return FP_ERR_CREATE;
     MakePath(entry.path);
     // A folder's path stays within MakePath's limit, so the plain calls serve here.
     DWORD attributes = GetFileAttributesA(entry.path);

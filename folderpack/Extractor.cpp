@@ -72,7 +72,9 @@ int ReadFolderPack(const char* destFolder, HANDLE archive, FpOverwriteCallback o
     int result = reader.ReadHeader(&count);
     if (result != FP_OK)
         return result;
-    for (int32_t i = 1; i <= count; i++) {
+    // Counted so that a count of INT32_MAX never steps past it.
+    for (int32_t i = 0; i < count;) {
+        i++;
         uint32_t tag;
         if (reader.ReadTag(&tag) != FP_OK)
             return FP_ERR_READ;

@@ -58,7 +58,10 @@ int ReadFolderPack(const char* destFolder, HANDLE archive, FpOverwriteCallback o
 //   FP_ERR_NAME    the name is refused (see FpCheckName): nothing created;
 //   FP_ERR_LIMIT   the name does not fit 4096 bytes behind the destination, or a folder on its
 //                  path is 256 bytes or longer: nothing created;
-//   (start report, then the missing folders of the path are made)
+//   (start report)
+//   FP_ERR_CREATE  a folder on the way below `destFolder`, or the target itself, is a link (a
+//                  reparse point): nothing created, nothing written through it;
+//   (the missing folders of the path are made)
 //   FP_ERR_EXISTS  the target exists and there is no `overwrite` callback or it did not return 6:
 //                  the existing file is untouched;
 //   (the old file's read-only bit is cleared and the file deleted)
@@ -78,7 +81,9 @@ int ExtractFileEntry(HANDLE archive, const char* destFolder, FpOverwriteCallback
 
 // One FLDR entry, the archive positioned behind its "FLDR" tag. Makes the folder and every
 // missing one above it, clears its read-only bit, sets its times and its stored attributes, then
-// reads the end tag. FP_ERR_READ, FP_ERR_NAME, FP_ERR_LIMIT as for a file (nothing created);
+// reads the end tag. FP_ERR_READ, FP_ERR_NAME, FP_ERR_LIMIT as for a file (nothing created; the
+// folder itself, with or without a final backslash, must be shorter than 256 bytes too);
+// FP_ERR_CREATE, nothing created, when the folder or one on its way below `destFolder` is a link;
 // FP_ERR_CREATE when the folder cannot be opened for its times; then FP_ERR_READ or FP_ERR_FORMAT
 // (end tag not "FEND") with the folder already stamped. `progress` is never called.
 int ExtractFolderEntry(HANDLE archive, const char* destFolder, FpProgressCallback progress);

@@ -199,6 +199,9 @@ int FpReader::ReadFolderEntry(FpSink& sink) {
     int result = ReadName(entry);
     if (result != FP_OK)
         return result;
+    // The folder is made from its whole path, with or without a final separator.
+    if (FpCheckFolderLength(m_path) != FP_OK)
+        return FP_ERR_LIMIT;
     if (ReadTimes(entry) != FP_OK)
         return FP_ERR_READ;
     result = sink.Folder(entry);
@@ -220,7 +223,9 @@ int FpReader::Walk(FpSink& sink) {
     int result = ReadHeader(&count);
     if (result != FP_OK)
         return result;
-    for (int32_t i = 1; i <= count; i++) {
+    // Counted so that a count of INT32_MAX never steps past it.
+    for (int32_t i = 0; i < count;) {
+        i++;
         m_index = i;
         m_nameRead = 0;
         uint32_t tag;

@@ -13,10 +13,17 @@
 
 // IsDirectory returns 1 when `path` names an existing folder that the process can make its
 // current folder, and 0 otherwise: for a file, a missing path, a folder that cannot be
-// entered, a path on a missing drive, a null path, or a path of FOLDER_PATH_SIZE bytes or
-// more. The current drive and folder are the same after the call as before it, also when it
-// fails. Since the test enters the folder, a folder path of 260 bytes or more gives 0.
+// entered, a path on a missing drive, a null path, a path ending in a lead byte, or a path of
+// FOLDER_PATH_SIZE bytes or more. The current drive and folder are the same after the call as
+// before it, also when it fails. Since the test enters the folder, a folder path of 260 bytes or
+// more gives 0.
 int IsDirectory(const char* path);
+
+// IsLink returns 1 when `path` (with or without a final separator) names something that is a
+// reparse point (a symbolic link, a junction, a mount point), and 0 otherwise: for a plain file
+// or folder, a missing path, a null path, a path ending in a lead byte, or a path of
+// FOLDER_PATH_SIZE bytes or more. Only the last component is examined.
+int IsLink(const char* path);
 
 // MakePath creates every missing folder of `path`, outermost first. Each leading part (the
 // text before a separator, other than a separator at the very start) that is not a folder is

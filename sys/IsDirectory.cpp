@@ -3,8 +3,10 @@
 #include <direct.h>
 #include <string.h>
 
+#include "sys/Path.h"
+
 int IsDirectory(const char* path) {
-    if (!path || strnlen(path, FOLDER_PATH_SIZE) >= FOLDER_PATH_SIZE)
+    if (!path || strnlen(path, FOLDER_PATH_SIZE) >= FOLDER_PATH_SIZE || EndsInLeadByte(path))
         return 0;
 
     // The full current folder names its drive too, so changing back to it restores both.

@@ -14,7 +14,9 @@ int HasTrailingBackslash(const char* path);
 // EndsInLeadByte returns 1 when the last byte before the NUL is the lead byte of a double-
 // byte character (a truncated character), 0 otherwise and for a null pointer. Such a path
 // is malformed: a byte appended to it would become the character's trail byte, and the
-// runtime's multibyte searches would read past its NUL. The functions of sys/ refuse it.
+// runtime's multibyte searches would read past its NUL. The path and folder functions of sys/
+// (Path.h, Folder.h) refuse it; the long-path wrappers (LongPath.h) hand every path to the system
+// unchanged, as the system calls they wrap do.
 int EndsInLeadByte(const char* path);
 
 // AppendBackslash appends a separator to the NUL-terminated text in `path`, a buffer of

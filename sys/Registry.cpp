@@ -2,16 +2,47 @@
 
 #include <string.h>
 
+namespace {
+
+class KeyHandle {
+public:
+    KeyHandle() : m_key(NULL) {}
+    ~KeyHandle() {
+        if (m_key)
+            RegCloseKey(m_key);
+    }
+    KeyHandle(const KeyHandle&) = delete;
+    KeyHandle& operator=(const KeyHandle&) = delete;
+    HKEY* Out() { return &m_key; }
+    HKEY Get() const { return m_key; }
+
+private:
+    HKEY m_key;
+};
+
+// The value's data from one view: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND when the key cannot be
+// opened or the value is not there, or the query's own error.
+LONG QueryView(HKEY root, const char* subKey, const char* valueName, REGSAM view, char* data,
+               DWORD* size, DWORD* type) {
+    KeyHandle key;
+    if (RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE | view, key.Out()) != ERROR_SUCCESS ||
+        !key.Get())
+        return ERROR_FILE_NOT_FOUND;
+    return RegQueryValueExA(key.Get(), valueName, NULL, type, reinterpret_cast<BYTE*>(data), size);
+}
+
+} // namespace
+
 int ReadRegString(HKEY root, const char* subKey, const char* valueName, CString& out) {
-    HKEY key = NULL;
-    if (RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS || !key)
-        return 0;
     char data[REG_STRING_BUFFER_SIZE];
     DWORD size = sizeof data;
     DWORD type = 0;
-    LONG status =
-        RegQueryValueExA(key, valueName, NULL, &type, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(key);
+    LONG status = QueryView(root, subKey, valueName, KEY_WOW64_32KEY, data, &size, &type);
+    if (status == ERROR_FILE_NOT_FOUND) {
+        size = sizeof data;
+        type = 0;
+        status = QueryView(root, subKey, valueName, KEY_WOW64_64KEY, data, &size, &type);
+    }
     if (status != ERROR_SUCCESS || type != REG_SZ)
         return 0;
 

@@ -9,7 +9,11 @@
 #define REG_STRING_BUFFER_SIZE 1024
 
 // ReadRegString opens `subKey` under `root` for KEY_QUERY_VALUE only, reads the value
-// `valueName` (null or "" names the key's default value) and closes the key again.
+// `valueName` (null or "" names the key's default value) and closes the key again. It looks in
+// the registry's 32-bit view first (KEY_WOW64_32KEY: where a 32-bit installer's values live on
+// 64-bit Windows) and, when the key cannot be opened there or holds no such value, in the 64-bit
+// view (KEY_WOW64_64KEY). A value found in the 32-bit view is the one read, also when it is then
+// refused below.
 // Returns 1 when `out` now holds the value's text: the bytes up to the first NUL, or, when
 // the returned data hold no NUL, all the returned bytes and never more. Returns 0, with `out`
 // untouched, when the key cannot be opened, the value is missing or refused, its data exceed

@@ -6,15 +6,16 @@
 
 #include <stdio.h>
 
+#include <exception>
+#include <new>
+
 namespace {
 
 void ShowProgress(void* context, uint64_t done, uint64_t total) {
     static_cast<ProgressBar*>(context)->Update(done, total);
 }
 
-} // namespace
-
-int CreateCommand(const FpackArgs& args) {
+int CreateArchive(const FpackArgs& args, const std::string& temporary) {
     std::unique_ptr<FpSourceTree> tree = FpOpenSourceTree(args.folder);
     std::vector<FpPackEntry> entries;
     std::string error;
@@ -22,8 +23,6 @@ int CreateCommand(const FpackArgs& args) {
     if (result != FP_OK)
         return ReportFailure("create", result, 0, nullptr, error);
 
-    // Written beside the archive and renamed at the end: a failed run leaves no partial archive.
-    std::string temporary = std::string(args.archive) + ".partial";
     FpFileOutput out;
     if (out.Open(temporary.c_str()) != FP_OK)
         return ReportFailure("create", FP_ERR_CREATE, 0, nullptr,
@@ -50,4 +49,22 @@ int CreateCommand(const FpackArgs& args) {
         return ReportFailure("create", result, 0, nullptr, error);
     }
     return 0;
+}
+
+} // namespace
+
+int CreateCommand(const FpackArgs& args) {
+    // Written beside the archive and renamed at the end: a failed run leaves no partial archive.
+    std::string temporary = std::string(args.archive) + ".partial";
+    // The packer's containers and threads report exhaustion by throwing.
+    std::string failure;
+    try {
+        return CreateArchive(args, temporary);
+    } catch (const std::bad_alloc&) {
+        failure = "out of memory";
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    remove(temporary.c_str());
+    return ReportFailure("create", FP_ERR_NOMEM, 0, nullptr, failure);
 }

@@ -6,15 +6,23 @@
 #include "framework/CString.h"
 #include "log/Log.h"
 #include "sys/Folder.h"
+#include "sys/NamedMutex.h"
 #include "sys/Path.h"
+#include "sys/PrivateFolder.h"
 #include "sys/Process.h"
 #include "sys/Registry.h"
 #include "sys/Resource.h"
+#include "update/PayloadCheck.h"
 #include "update/UpdateResult.h"
 
 #include <mbstring.h>
 #include <stdio.h>
 #include <string.h>
+
+// Not in every SDK's headers.
+#ifndef ERROR_STOPPED_ON_SYMLINK
+#define ERROR_STOPPED_ON_SYMLINK 681L
+#endif
 
 namespace {
 
@@ -30,6 +38,8 @@ const char kFallbackName[] = "Olvatine.exe";
 const int kArchiveResource = 130;
 const DWORD kStartDelay = 333;
 const DWORD kCleanupDelay = 1000;
+// Held by the running update, system-wide: one update at a time.
+const char kUpdateLock[] = "Global\\TOLVANE_WU_Varnock_Update";
 
 // Every path the worker builds lives in a buffer of this size, NUL included.
 const size_t kPathSize = MAX_PATH;
@@ -53,6 +63,24 @@ int EnsureBackslash(char* buffer, size_t capacity) {
 UINT Report(int code, LPARAM detail) {
     PostMessageA(g_hDialog, WM_UPDATE_DONE, static_cast<WPARAM>(code), detail);
     return 0;
+}
+
+// Makes `work` (inside `temp`) a fresh folder of this run's own: nothing is written or
+// deleted through a link, a leftover is removed first, and the folder is created anew with a
+// descriptor that lets only administrators and SYSTEM change it. Returns 0, or the system error
+// to report: ERROR_STOPPED_ON_SYMLINK when TMP or the work folder is a link, else the creation's
+// error (ERROR_ALREADY_EXISTS when something of a leftover could not be removed).
+DWORD PrepareWorkFolder(const char* temp, const char* work) {
+    if (IsLink(temp) || IsLink(work))
+        return ERROR_STOPPED_ON_SYMLINK;
+    MakePath(temp);
+    if (IsLink(temp))
+        return ERROR_STOPPED_ON_SYMLINK;
+    DeleteTree(work, 1); // never follows a link; nothing happens when there is no folder
+    if (CreatePrivateFolder(work))
+        return 0;
+    DWORD error = GetLastError();
+    return error ? error : ERROR_CANNOT_MAKE;
 }
 
 // Runs <work folder><name> with its full path in quotes as the whole command line, so a
@@ -90,6 +118,10 @@ void ProgressCallback(int entryIndex, int entryCount, int /*doneLow*/, int /*don
 }
 
 UINT UpdateWorker(LPVOID /*param*/) {
+    // Held until the code is reported: released when the worker returns.
+    NamedMutex lock;
+    if (!lock.Acquire(kUpdateLock, 0))
+        return Report(UPDATE_ERR_BUSY, 0);
     Sleep(kStartDelay);
     SetStepRange(6);
     SetFileRange(1000);
@@ -129,7 +161,9 @@ UINT UpdateWorker(LPVOID /*param*/) {
         return Report(UPDATE_ERR_INTERNAL, 0);
     LOG_WRITE("TMP@WUフォルダ %s .", work);
 
-    MakePath(work);
+    DWORD prepared = PrepareWorkFolder(temp, work);
+    if (prepared != 0)
+        return Report(UPDATE_ERR_WRITE_ARCHIVE, static_cast<LPARAM>(prepared));
     SetStepPos(2);
 
     CString client;
@@ -143,6 +177,13 @@ UINT UpdateWorker(LPVOID /*param*/) {
         return Report(UPDATE_ERR_NO_FEATURE, 0);
 
     LOG_WRITE("圧縮ファイルパス %s .", archive);
+    // The payload is checked, and must fit, before any of it is written.
+    uint64_t needed = 0;
+    DWORD refused = CheckPayload(work, &needed);
+    if (refused == 0)
+        refused = CheckRoom(work, needed);
+    if (refused != 0)
+        return Report(UPDATE_ERR_WRITE_ARCHIVE, static_cast<LPARAM>(refused));
     if (!WriteResourceToFile(MAKEINTRESOURCEA(kArchiveResource), archive, 1))
         return Report(UPDATE_ERR_WRITE_ARCHIVE, 0);
     SetStepPos(3);

@@ -16,12 +16,14 @@ TEST(CompletionText, EachCodeHasItsText) {
     EXPECT_STREQ("サブプログラムの起動に失敗しました。", CompletionText(UPDATE_ERR_SETUP));
     EXPECT_STREQ("WindowsUpdate支援機能が検出されませんでした。",
                  CompletionText(UPDATE_ERR_NO_FEATURE));
+    EXPECT_STREQ("別のアップデートが実行中です。終了してから再度実行してください。",
+                 CompletionText(UPDATE_ERR_BUSY));
 }
 
 TEST(CompletionText, CodesOutsideTheTableGiveTheInternalError) {
-    for (int code : {-1, 8, 1000, -2147483647 - 1, 2147483647}) {
+    for (int code : {-1, 9, 1000, -2147483647 - 1, 2147483647}) {
         EXPECT_STREQ(CompletionText(UPDATE_ERR_INTERNAL), CompletionText(code)) << code;
         EXPECT_EQ(UPDATE_ERR_INTERNAL, CompletionCode(code)) << code;
     }
-    EXPECT_EQ(7, CompletionCode(7));
+    EXPECT_EQ(8, CompletionCode(8));
 }

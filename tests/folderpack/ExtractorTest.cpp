@@ -119,7 +119,7 @@ TEST_F(Extractor, RecreatesTreeWithTimesAttributesAndDoubleByteNames) {
     EXPECT_EQ("", ReadBytes(dest + "表\\empty.bin"));
     EXPECT_EQ(stream, ReadBytes(dest + "z.bin")); // stored, never inflated
     EXPECT_EQ("MZ", ReadBytes(dest + "Brennick.exe"));
-    EXPECT_TRUE(LongGetFileAttributes((dest + "ソ\\").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_TRUE(IsFolderAttributes(LongGetFileAttributes((dest + "ソ\\").c_str())));
     EXPECT_EQ(0x21u, LongGetFileAttributes((dest + "表\\ソ.txt").c_str()));
     EXPECT_EQ(0x20u, LongGetFileAttributes((dest + "z.bin").c_str()));
     for (const char* name : {"表\\ソ.txt", "表\\empty.bin", "表\\", "ソ\\", "z.bin"})
@@ -258,6 +258,29 @@ TEST_F(Extractor, HostileNamesCreateNothingAnywhere) {
     EXPECT_FALSE(Exists(std::string(kBase) + "escape.txt"));
 }
 
+// A link inside the destination is never created or written through, whatever its depth.
+TEST_F(Extractor, LinksInTheDestinationAreNotFollowed) {
+    std::string victim = Fresh("LinkVictim");
+    WriteBytes(victim + "keep.txt", "keep");
+    MakePath((dest + "deep\\").c_str());
+    ASSERT_TRUE(MakeHostLink(dest + "link", victim));
+    ASSERT_TRUE(MakeHostLink(dest + "deep\\link", victim));
+    for (const char* name : {"link\\keep.txt", "link\\new.txt", "deep\\link\\sub\\new.txt"}) {
+        ArchiveBuilder file;
+        file.Header(1).WholeFile(name, "evil");
+        EXPECT_EQ(FP_ERR_CREATE, Extract(file.bytes)) << name;
+    }
+    for (const char* name : {"link\\", "link", "deep\\link\\sub\\"}) {
+        ArchiveBuilder folder;
+        folder.Header(1).Folder(name);
+        EXPECT_EQ(FP_ERR_CREATE, Extract(folder.bytes)) << name;
+    }
+    RemoveHostLink(dest + "link");
+    RemoveHostLink(dest + "deep\\link");
+    EXPECT_EQ((std::set<std::string>{"keep.txt"}), Listing(victim));
+    EXPECT_EQ("keep", ReadBytes(victim + "keep.txt"));
+}
+
 TEST_F(Extractor, CorruptedArchivesFailCleanlyInsideTheDestination) {
     ArchiveBuilder a;
     a.Header(4).WholeFile("d\\one.txt", std::string(3000, '1')).Folder("d\\");
@@ -326,6 +349,6 @@ TEST_F(Extractor, PackedOnWindowsAndExtractedAgain) {
         EXPECT_EQ(ReadBytes(src + name), ReadBytes(dest + name)) << name;
         EXPECT_EQ(LastWrite(src + name), LastWrite(dest + name)) << name;
     }
-    EXPECT_TRUE(LongGetFileAttributes((dest + "empty").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_TRUE(IsFolderAttributes(LongGetFileAttributes((dest + "empty").c_str())));
     EXPECT_EQ(LastWrite(src + "表\\ソ"), LastWrite(dest + "表\\ソ"));
 }

@@ -219,6 +219,13 @@ TEST(Reader, MalformedArchivesGiveTheirCodes) {
          ArchiveBuilder().Header(1).WholeFile(std::string(256 - 7, 'd') + "\\f", "x").bytes,
          FP_ERR_LIMIT,
          {}},
+        {"folder of 256 bytes without its final backslash",
+         ArchiveBuilder()
+             .Header(1)
+             .Folder(std::string(200, 'a') + "\\" + std::string(100, 'b'))
+             .bytes,
+         FP_ERR_LIMIT,
+         {}},
     };
     for (const Case& c : cases) {
         Outcome run = Walk(c.archive, "D:\\out");

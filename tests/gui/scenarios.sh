@@ -36,8 +36,14 @@ unix_of() { local rest=${1#C:\\}; printf '%s/drive_c/%s' "$WINEPREFIX" "${rest//
 rm -rf "$unix_root"
 mkdir -p "$unix_root"
 
+# A small volume of the disk-full scenario, unmounted at the end.
+small_volume=""
 cleanup() {
     local status=$?
+    if [ -n "$small_volume" ]; then
+        rm -f "$WINEPREFIX/dosdevices/q:"
+        umount -l "$small_volume" 2>/dev/null || true
+    fi
     if [ -n "${DRIVER_PID:-}" ]; then
         drv kill >/dev/null 2>&1 || true
         driver_stop
@@ -249,12 +255,28 @@ no-feature)
     [ ! -e "$(unix_of "$product_tmp")/WUTMP/WU.TPK" ] || fail "the archive was written"
     ;;
 bad-archive)
-    # An archive whose second entry has an unknown tag: the extractor's -9 reaches the log.
+    # An archive whose second entry has an unknown tag: refused before it is written, with
+    # ERROR_INVALID_DATA in the log.
     install
     launch VarnockBadArchive.exe
     answer_yes
-    expect_failure 5 -9 'ファイルの展開に失敗しました。'
-    [ -f "$(unix_of "$product_tmp")/WUTMP/WU.TPK" ] || fail "the archive file is gone"
+    expect_failure 4 13 'ファイルの展開に失敗しました。'
+    [ ! -e "$(unix_of "$product_tmp")/WUTMP/WU.TPK" ] || fail "the archive file was written"
+    ;;
+tampered)
+    # One byte flipped inside a stored chunk of the built program's payload: refused before
+    # anything is written, and no setup program runs.
+    install
+    tampered=$work/VarnockTampered.exe
+    cp "$VARNOCK_BIN/VarnockSlow.exe" "$tampered"
+    # The first stored chunk of "docs 1" data: its text follows the chunk's two lengths.
+    perl -0777 -i -pe 's/(FPCK.{8}docs )1/${1}7/s or die "no stored chunk\n"' "$tampered" ||
+        fail "could not tamper with the payload"
+    VARNOCK_BIN=$work launch VarnockTampered.exe
+    answer_yes
+    expect_failure 4 13 'ファイルの展開に失敗しました。'
+    [ ! -e "$(unix_of "$product_tmp")/WUTMP/WU.TPK" ] || fail "the archive file was written"
+    [ ! -e "$(unix_of "$setup_record")" ] || fail "the setup program ran"
     ;;
 no-setup)
     # A payload without either setup program: error 2 (file not found) reaches the log.
@@ -337,6 +359,56 @@ running)
     must click "$A" 1
     expect_exit 0
     [ ! -e "$(unix_of "$product_tmp")/WUTMP" ] || fail "the work folder is still there"
+    ;;
+busy)
+    # A second copy started while the first one's setup program runs is refused at once; the
+    # first then installs its own payload, whole and unmixed.
+    install
+    launch VarnockSlow.exe
+    first=${R[0]}
+    answer_yes
+    first_dialog=$D
+    record=$(unix_of "$setup_record")
+    for _ in $(seq 1 300); do
+        [ -s "$record" ] && break
+        sleep 0.05
+    done
+    [ -s "$record" ] || fail "the setup program did not start"
+    launch Varnock.exe
+    answer_yes
+    expect_failure 8 0 '別のアップデートが実行中です。終了してから再度実行してください。'
+    expected=$(printf '%s\n' Brennick.exe WU.TPK bin docs; for i in $(seq 1 12); do
+        printf 'bin/file%s.txt\ndocs/file%s.txt\n' "$i" "$i"; done)
+    expect_eq "work folder while the first setup runs" \
+        "$(cd "$(unix_of "$product_tmp")/WUTMP" && find . -mindepth 1 -printf '%P\n' | sort)" \
+        "$(sort <<<"$expected")"
+    expect_eq "a file of the first payload" "$(cat "$(unix_of "$product_tmp")/WUTMP/docs/file1.txt")" \
+        $'docs 1\r'
+    must use "$first"
+    D=$first_dialog
+    touch "$(unix_of "$release")"
+    final_box 'ソフトウェアのアップデートが正常に終了しました。' information
+    finish 0
+    [ ! -e "$(unix_of "$product_tmp")/WUTMP" ] || fail "the work folder is still there"
+    ;;
+disk-full)
+    # A payload larger than the free space of the product's volume (a 512 KiB drive Q:): refused
+    # before anything is written. Needs root for the mount.
+    small_volume=$work/volume
+    mkdir -p "$small_volume"
+    if [ "$(id -u)" != 0 ] || ! mount -t tmpfs -o size=512k tmpfs "$small_volume" 2>/dev/null; then
+        small_volume=""
+        echo "skipped: cannot mount a small volume"
+        exit 77
+    fi
+    ln -sfn "$small_volume" "$WINEPREFIX/dosdevices/q:"
+    mkdir -p "$small_volume/TOLVANE/BaseSrv"
+    install 'Q:\TOLVANE\BaseSrv'
+    launch Varnock.exe
+    answer_yes
+    expect_failure 4 112 'ファイルの展開に失敗しました。'
+    [ -d "$small_volume/TOLVANE/TMP/WUTMP" ] || fail "no work folder on the small volume"
+    expect_eq "what the work folder holds" "$(ls -A "$small_volume/TOLVANE/TMP/WUTMP")" ""
     ;;
 *)
     echo "unknown scenario $scenario" >&2

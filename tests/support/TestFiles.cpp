@@ -80,3 +80,72 @@ bool WriteWholeFile(const std::string& path, const std::string& content) {
     CloseHandle(file);
     return ok && written == content.size();
 }
+
+namespace {
+
+// The Unix path of a Windows path under Wine, or "".
+std::string UnixPath(std::string path) {
+    while (path.size() > 3 && path.back() == '\\')
+        path.pop_back();
+    typedef char*(__cdecl * ToUnix)(const wchar_t*);
+    ToUnix toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix)
+        return std::string();
+    char* unix = toUnix(Wide(path).c_str());
+    if (!unix)
+        return std::string();
+    std::string result = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+// Starts a Unix program in the Windows folder `folder`. Wine splits its command line at every
+// blank (quotes do not help), and its process handle tells neither the end nor the exit status:
+// callers pass blank-free arguments and wait for what the program does.
+void RunHost(std::string commandLine, const std::string& folder) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, folder.c_str(), &startup,
+                        &process))
+        return;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+// The folder and the last component of a Windows path, trailing separators dropped.
+void SplitLast(std::string path, std::string* folder, std::string* name) {
+    while (path.size() > 3 && path.back() == '\\')
+        path.pop_back();
+    size_t last = path.rfind('\\');
+    *folder = path.substr(0, last + 1);
+    *name = path.substr(last + 1);
+}
+
+} // namespace
+
+bool MakeHostLink(const std::string& link, const std::string& target) {
+    std::string to = UnixPath(target), folder, name;
+    SplitLast(link, &folder, &name);
+    if (to.empty() || to.find(' ') != std::string::npos || name.find(' ') != std::string::npos)
+        return false;
+    RunHost("/bin/ln -s " + to + " " + name, folder);
+    for (int waited = 0; waited < 5000; waited += 20) {
+        DWORD attributes = WideAttributes(link);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+void RemoveHostLink(const std::string& link) {
+    std::string folder, name;
+    SplitLast(link, &folder, &name);
+    if (name.find(' ') != std::string::npos)
+        return;
+    RunHost("/bin/rm -f " + name, folder);
+    for (int waited = 0; waited < 5000 && PathExists(link); waited += 20)
+        Sleep(20);
+}

@@ -1,5 +1,8 @@
 #include "sys/Folder.h"
 #include "sys/Path.h"
+#include "sys/PrivateFolder.h"
+
+#include <sddl.h>
 
 #include <direct.h>
 #include <string.h>
@@ -118,6 +121,35 @@ TEST(MakePath, LongFolderThatExists) {
     std::string path = base + std::string(200, 'l') + "\\" + std::string(120, 'm');
     ASSERT_GT(path.size(), 300u);
     EXPECT_EQ(1, MakePath(path.c_str()));
-    EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, WideAttributes(path) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_TRUE(IsFolderAttributes(WideAttributes(path)));
     EXPECT_EQ(1, MakePath(path.c_str()));
+}
+
+// The work folder's descriptor: nothing inherited, full control for Administrators and SYSTEM
+// only, passed on to everything inside. (Wine keeps no descriptor: the one built is what counts.)
+TEST(PrivateFolder, DescriptorAndFreshCreation) {
+    PrivateFolderSecurity security;
+    ASSERT_NE(nullptr, security.Get());
+    char* sddl = nullptr;
+    ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorA(
+        security.Get(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &sddl, nullptr));
+    EXPECT_STREQ("D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)", sddl);
+    LocalFree(sddl);
+
+    std::string folder = TestFolder() + "private";
+    EXPECT_EQ(1, CreatePrivateFolder(folder.c_str()));
+    EXPECT_EQ(1, IsDirectory(folder.c_str()));
+    EXPECT_EQ(0, CreatePrivateFolder(folder.c_str())); // never an existing one
+    EXPECT_EQ(ERROR_ALREADY_EXISTS, GetLastError());
+}
+
+TEST(IsLink, OnlyReparsePointsAreLinks) {
+    std::string folder = TestFolder();
+    MakePath((folder + "plain\\").c_str());
+    ASSERT_TRUE(MakeHostLink(folder + "link", folder + "plain"));
+    EXPECT_EQ(1, IsLink((folder + "link").c_str()));
+    EXPECT_EQ(1, IsLink((folder + "link\\").c_str())); // the separator does not look through it
+    EXPECT_EQ(0, IsLink((folder + "plain\\").c_str()));
+    EXPECT_EQ(0, IsLink((folder + "missing").c_str()));
+    RemoveHostLink(folder + "link");
 }

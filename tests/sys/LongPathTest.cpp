@@ -50,8 +50,7 @@ TEST(LongPath, WideRouteServesLongPaths) {
     ASSERT_GT(file.size(), 300u);
     ASSERT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.c_str()));
 
-    EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY,
-              LongGetFileAttributes(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_TRUE(IsFolderAttributes(LongGetFileAttributes(folder.c_str())));
     HANDLE handle = LongCreateFile(file.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW,
                                    FILE_ATTRIBUTE_NORMAL, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, handle);
@@ -69,7 +68,7 @@ TEST(LongPath, WideRouteServesLongPaths) {
 
     std::string sub = folder + "\\表";
     EXPECT_TRUE(LongCreateDirectory(sub.c_str(), NULL));
-    EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, WideAttributes(sub) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_TRUE(IsFolderAttributes(WideAttributes(sub)));
     EXPECT_FALSE(LongCreateDirectory(sub.c_str(), NULL));
     EXPECT_EQ(ERROR_ALREADY_EXISTS, GetLastError());
 }

@@ -1,5 +1,7 @@
 #include "sys/Registry.h"
 
+#include <string.h>
+
 #include <string>
 
 #include <gtest/gtest.h>
@@ -96,4 +98,42 @@ TEST_F(ReadRegStringTest, TextWithoutNul) {
     CString whole;
     EXPECT_EQ(1, Read("Full", whole));
     EXPECT_EQ(full.substr(0, REG_STRING_BUFFER_SIZE), std::string(whole));
+}
+
+// A 32-bit installer's values live in the 32-bit view; the 64-bit view serves when the key or
+// the value is missing there, and each value is looked up on its own.
+TEST(ReadRegStringViews, ThirtyTwoBitViewFirstThenSixtyFour) {
+    const char subKey[] = "SOFTWARE\\VarnockTests\\Views";
+    const REGSAM views[] = {KEY_WOW64_32KEY, KEY_WOW64_64KEY};
+    auto clear = [&]() {
+        for (REGSAM view : views)
+            RegDeleteKeyExA(HKEY_LOCAL_MACHINE, subKey, view, 0);
+    };
+    auto set = [&](REGSAM view, const char* name, const char* text) {
+        HKEY key = NULL;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, NULL, 0,
+                                                 KEY_SET_VALUE | view, NULL, &key, NULL));
+        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                       static_cast<DWORD>(strlen(text) + 1));
+        RegCloseKey(key);
+    };
+    clear();
+    CString out;
+    set(KEY_WOW64_32KEY, "Path", "C:\\thirty-two");
+    EXPECT_EQ(1, ReadRegString(HKEY_LOCAL_MACHINE, subKey, "Path", out));
+    EXPECT_STREQ("C:\\thirty-two", out);
+
+    clear();
+    set(KEY_WOW64_64KEY, "Path", "C:\\sixty-four");
+    EXPECT_EQ(1, ReadRegString(HKEY_LOCAL_MACHINE, subKey, "Path", out));
+    EXPECT_STREQ("C:\\sixty-four", out);
+
+    set(KEY_WOW64_32KEY, "Path", "C:\\thirty-two");
+    set(KEY_WOW64_32KEY, "Other", "x");
+    set(KEY_WOW64_64KEY, "Only64", "C:\\only");
+    EXPECT_EQ(1, ReadRegString(HKEY_LOCAL_MACHINE, subKey, "Path", out));
+    EXPECT_STREQ("C:\\thirty-two", out);
+    EXPECT_EQ(1, ReadRegString(HKEY_LOCAL_MACHINE, subKey, "Only64", out));
+    EXPECT_STREQ("C:\\only", out);
+    clear();
 }

@@ -63,7 +63,7 @@ TEST(WriteResourceToFile, FailuresOnTheWay) {
     std::string folder = base + "folder";
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
     EXPECT_EQ(0, WriteResourceToFile(PAYLOAD, folder.c_str(), 1));
-    EXPECT_NE(0u, GetFileAttributesA(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_TRUE(IsFolderAttributes(GetFileAttributesA(folder.c_str())));
 
     // A missing resource leaves an empty, closed file.
     std::string missing = base + "missing";

@@ -2,6 +2,8 @@
 #define _CRT_SECURE_NO_WARNINGS
 #include "WorkerHarness.h"
 
+#include "TestFiles.h"
+
 #include "update/UpdateResult.h"
 
 #include <gtest/gtest.h>
@@ -132,28 +134,52 @@ TEST_F(Worker, ClientProblemsReportThreeOrSeven) {
         EXPECT_NE(0u, line.find("圧縮ファイルパス")) << line; // never got as far as the archive
 }
 
-TEST_F(Worker, ArchiveThatCannotBeWrittenReportsFour) {
+// Whatever an earlier run left in the work folder (a stale file, a file where the archive has a
+// folder, a folder named like the archive file) is gone before the payload is written: the
+// setup program sees the payload's files and nothing else.
+TEST_F(Worker, LeftoversOfAnEarlierRunAreRemovedFirst) {
     MakeFolders(kWork + "WU.TPK\\");
-    WorkerRun run = RunWorker();
-    EXPECT_EQ(UPDATE_ERR_WRITE_ARCHIVE, run.code);
-    EXPECT_EQ(2, run.stepPos);
-    EXPECT_TRUE(IsFolder(kWork));
-}
-
-TEST_F(Worker, LeftoversOfAFailedRunAreReplaced) {
     MakeFolders(kWork + "data\\");
-    std::string stale = kWork + "data\\readme.txt";
-    FILE* file = fopen(stale.c_str(), "wb");
+    FILE* file = fopen((kWork + "data\\表").c_str(), "wb"); // the archive's folder data\表
+    ASSERT_NE(nullptr, file);
+    fclose(file);
+    file = fopen((kWork + "old.dll").c_str(), "wb");
     ASSERT_NE(nullptr, file);
     fputs("stale", file);
     fclose(file);
-    SetFileAttributesA(stale.c_str(), FILE_ATTRIBUTE_READONLY);
-    file = fopen((kWork + "WU.TPK").c_str(), "wb");
-    ASSERT_NE(nullptr, file);
-    fclose(file);
+    SetFileAttributesA((kWork + "old.dll").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetEnvironmentVariableA("VARNOCK_PROBE_LIST", (kRoot + "listing.txt").c_str());
 
     EXPECT_EQ(UPDATE_OK, RunWorker().code);
+    SetEnvironmentVariableA("VARNOCK_PROBE_LIST", nullptr);
     EXPECT_FALSE(Exists(kWork));
+    EXPECT_EQ("Brennick.exe\nOlvatine.exe\nWU.TPK\ndata\\\ndata\\readme.txt\ndata\\表\\\n"
+              "data\\表\\ソ.txt\n",
+              ReadFile(kRoot + "listing.txt"));
+}
+
+// A link at TMP or at the work folder: nothing is written or deleted, in the link or behind it.
+TEST_F(Worker, LinkedTemporaryOrWorkFolderIsRefused) {
+    const std::string victim = kRoot + "victim\\";
+    MakeFolders(victim);
+    FILE* file = fopen((victim + "keep.txt").c_str(), "wb");
+    ASSERT_NE(nullptr, file);
+    fclose(file);
+    MakeFolders(kTemp);
+    for (const std::string& link : {kWork, kTemp}) {
+        if (link == kTemp)
+            RemoveDirectoryA(kTemp.c_str());
+        ASSERT_TRUE(MakeHostLink(link, victim)) << link;
+        WorkerRun run = RunWorker();
+        RemoveHostLink(link);
+        EXPECT_EQ(UPDATE_ERR_WRITE_ARCHIVE, run.code) << link;
+        EXPECT_EQ(681, run.detail) << link; // ERROR_STOPPED_ON_SYMLINK
+        EXPECT_EQ(1, run.stepPos) << link;
+        EXPECT_TRUE(Exists(victim + "keep.txt")) << link;
+        EXPECT_FALSE(Exists(victim + "WU.TPK")) << link;
+        EXPECT_FALSE(Exists(victim + "WUTMP")) << link;
+        EXPECT_EQ("", ReadFile(kRoot + "probe.txt")) << link;
+    }
 }
 
 TEST_F(Worker, SetupExitCodeIsNotExamined) {

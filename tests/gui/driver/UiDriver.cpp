@@ -4,7 +4,9 @@
 // Texts in answers are UTF-8 with backslash, tab, CR and LF written as \\, \t, \r and \n.
 //
 //   launch PROGRAM [NAME=VALUE...]     start PROGRAM (a Windows path) with these variables
-//                                      added to the environment        -> ok PID
+//                                      added to the environment; it becomes the launched
+//                                      process the other commands mean  -> ok PID
+//   use PID                            make an earlier launched process the current one again
 //   window CAPTION TIMEOUT_MS [+ID|-ID...]
 //                                      a visible top-level window of the launched process
 //                                      (of any process if none) with exactly this title,
@@ -39,12 +41,15 @@
 #include <stdlib.h>
 #include <string.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 HANDLE g_process = nullptr;
 DWORD g_processId = 0;
+// Every process launched before the current one, kept open for `use`.
+std::vector<std::pair<DWORD, HANDLE>> g_earlier;
 
 std::wstring Widen(const std::string& text) {
     if (text.empty())
@@ -182,7 +187,7 @@ void CommandLaunch(const std::vector<std::string>& args) {
     if (args.size() < 2)
         return Fail("usage: launch PROGRAM [NAME=VALUE...]");
     if (g_process) {
-        CloseHandle(g_process);
+        g_earlier.push_back(std::make_pair(g_processId, g_process));
         g_process = nullptr;
         g_processId = 0;
     }
@@ -207,6 +212,20 @@ void CommandLaunch(const std::vector<std::string>& args) {
     g_process = info.hProcess;
     g_processId = info.dwProcessId;
     Ok(std::to_string(info.dwProcessId));
+}
+
+void CommandUse(const std::vector<std::string>& args) {
+    if (args.size() < 2)
+        return Fail("usage: use PID");
+    DWORD id = static_cast<DWORD>(Number(args[1]));
+    for (auto& earlier : g_earlier) {
+        if (earlier.first != id)
+            continue;
+        std::swap(earlier.first, g_processId);
+        std::swap(earlier.second, g_process);
+        return Ok();
+    }
+    Fail("not launched: " + args[1]);
 }
 
 void CommandWindow(const std::vector<std::string>& args) {
@@ -599,6 +618,8 @@ int main() {
         const std::string& command = args[0];
         if (command == "launch")
             CommandLaunch(args);
+        else if (command == "use")
+            CommandUse(args);
         else if (command == "window")
             CommandWindow(args);
         else if (command == "gone")
@@ -634,5 +655,7 @@ int main() {
     }
     if (g_process)
         CloseHandle(g_process);
+    for (auto& earlier : g_earlier)
+        CloseHandle(earlier.second);
     return 0;
 }
