@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -78,10 +79,23 @@ struct Job {
     uint32_t length;
 };
 
+// Bytes of a slot, grown when a longer chunk comes and never cleared: every byte used is
+// written first.
+struct Bytes {
+    std::unique_ptr<unsigned char[]> data;
+    uint32_t capacity = 0;
+    void Reserve(uint32_t length) {
+        if (length > capacity) {
+            data.reset(new unsigned char[length]);
+            capacity = length;
+        }
+    }
+};
+
 // One chunk in flight: its raw bytes and their zlib form.
 struct Slot {
-    std::vector<unsigned char> raw;
-    std::vector<unsigned char> packed;
+    Bytes raw;
+    Bytes packed;
     uint32_t packedLength = 0;
     int result = FP_OK;
     std::string error;
@@ -112,24 +126,23 @@ private:
     std::vector<Slot> m_slots;
     std::unique_ptr<FpChunkCompressor> m_compressor; // without threads
     std::mutex m_mutex;
-    std::condition_variable m_changed;
-    size_t m_next = 0;    // next job a thread takes
-    size_t m_written = 0; // jobs written so far
+    std::condition_variable m_ready; // for the writing thread: a slot is ready
+    std::condition_variable m_freed; // for the compressing threads: a slot was written
+    size_t m_next = 0;               // next job a thread takes
+    size_t m_written = 0;            // jobs written so far
     int m_stop = 0;
 };
 
 void Packer::Process(size_t index, Slot& slot, FpChunkCompressor& compressor) {
     const Job& job = m_jobs[index];
-    if (slot.raw.size() < job.length)
-        slot.raw.resize(job.length);
-    if (slot.packed.size() < job.length)
-        slot.packed.resize(job.length);
+    slot.raw.Reserve(job.length);
+    slot.packed.Reserve(job.length);
     slot.error.clear();
     slot.packedLength = 0;
-    slot.result = m_tree.ReadAt(m_entries[job.entry].source, job.offset, slot.raw.data(),
+    slot.result = m_tree.ReadAt(m_entries[job.entry].source, job.offset, slot.raw.data.get(),
                                 job.length, slot.error);
     if (slot.result == FP_OK) {
-        slot.result = compressor.Compress(slot.raw.data(), job.length, slot.packed.data(),
+        slot.result = compressor.Compress(slot.raw.data.get(), job.length, slot.packed.data.get(),
                                           &slot.packedLength);
         if (slot.result != FP_OK)
             slot.error = "zlib cannot be set up";
@@ -140,7 +153,7 @@ void Packer::Work() {
     FpChunkCompressor compressor(m_options.level);
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [this] {
+        m_freed.wait(lock, [this] {
             return m_stop || m_next >= m_jobs.size() || m_next < m_written + m_slots.size();
         });
         if (m_stop || m_next >= m_jobs.size())
@@ -151,7 +164,7 @@ void Packer::Work() {
         Process(job, slot, compressor);
         lock.lock();
         slot.ready = 1;
-        m_changed.notify_all();
+        m_ready.notify_one();
     }
 }
 
@@ -159,7 +172,7 @@ Slot* Packer::Wait(size_t job) {
     Slot& slot = m_slots[job % m_slots.size()];
     if (!m_compressor) {
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [&slot] { return slot.ready != 0; });
+        m_ready.wait(lock, [&slot] { return slot.ready != 0; });
     } else {
         Process(job, slot, *m_compressor);
     }
@@ -170,13 +183,13 @@ void Packer::Done(size_t job) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_slots[job % m_slots.size()].ready = 0;
     m_written++;
-    m_changed.notify_all();
+    m_freed.notify_one();
 }
 
 void Packer::Stop() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_stop = 1;
-    m_changed.notify_all();
+    m_freed.notify_all();
 }
 
 int Packer::WriteEntries(std::string& error) {
@@ -209,9 +222,9 @@ int Packer::WriteEntries(std::string& error) {
                 return slot->result;
             }
             if (slot->packedLength)
-                result = FpWriteChunk(m_out, slot->packed.data(), slot->packedLength, length);
+                result = FpWriteChunk(m_out, slot->packed.data.get(), slot->packedLength, length);
             else
-                result = FpWriteChunk(m_out, slot->raw.data(), length, length);
+                result = FpWriteChunk(m_out, slot->raw.data.get(), length, length);
             Done(job);
             left -= length;
             done += length;
