@@ -1,10 +1,12 @@
 #include "tools/FpackCommands.h"
 
 #include "folderpack/FolderPacker.h"
+#include "folderpack/PackTimes.h"
 #include "tools/ProgressBar.h"
 #include "tools/ToolPlatform.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 
 namespace {
 
@@ -21,6 +23,15 @@ int CreateCommand(const FpackArgs& args) {
     int result = FpCollectEntries(*tree, entries, error);
     if (result != FP_OK)
         return ReportFailure("create", result, 0, nullptr, error);
+    // SOURCE_DATE_EPOCH set: the same tree packs to the same bytes whenever it was copied.
+    if (const char* epoch = getenv("SOURCE_DATE_EPOCH")) {
+        uint64_t limit = 0;
+        if (!FpParseSourceDateEpoch(epoch, &limit)) {
+            fprintf(stderr, "fpack: create: SOURCE_DATE_EPOCH is not a count of seconds\n");
+            return 2;
+        }
+        FpClampTimes(entries, limit);
+    }
 
     // Written beside the archive and renamed at the end: a failed run leaves no partial archive.
     std::string temporary = std::string(args.archive) + ".partial";
