@@ -2,6 +2,22 @@
 
 #include <windows.h>
 
+int FindResourceBytes(const char* resourceName, const char* type, const void** data, DWORD* size) {
+    *data = NULL;
+    *size = 0;
+    HRSRC found = FindResourceA(NULL, resourceName, type);
+    if (!found)
+        return 0;
+    DWORD length = SizeofResource(NULL, found);
+    HGLOBAL loaded = LoadResource(NULL, found);
+    const void* bytes = loaded ? LockResource(loaded) : NULL;
+    if (!bytes && length != 0)
+        return 0;
+    *data = bytes;
+    *size = length;
+    return 1;
+}
+
 int WriteResourceToFile(const char* resourceName, const char* path, int overwrite) {
     if (!path)
         return 0;
@@ -20,13 +36,11 @@ int WriteResourceToFile(const char* resourceName, const char* path, int overwrit
         return 0;
 
     int complete = 0;
-    HRSRC found = FindResourceA(NULL, resourceName, RESOURCE_FILE_TYPE);
-    if (found) {
-        DWORD size = SizeofResource(NULL, found);
-        HGLOBAL loaded = LoadResource(NULL, found);
-        const void* bytes = loaded ? LockResource(loaded) : NULL;
+    const void* bytes = NULL;
+    DWORD size = 0;
+    if (FindResourceBytes(resourceName, RESOURCE_FILE_TYPE, &bytes, &size)) {
         DWORD written = 0;
-        if (size > 0 && bytes)
+        if (size > 0)
             WriteFile(file, bytes, size, &written, NULL);
         complete = written == size;
     }

@@ -1,8 +1,16 @@
 // Writing the program's own embedded resources to files.
 #pragma once
 
+#include <windows.h>
+
 // The resource type that holds embedded files.
 #define RESOURCE_FILE_TYPE "IDH_FILE"
+
+// FindResourceBytes finds the resource `resourceName` of type `type` in the program's own module.
+// Returns 1 with `*data` and `*size` naming its bytes as loaded (valid for the life of the
+// process; with a size of 0 `*data` may be null), and 0, with both set to null and 0, when it is
+// not there or cannot be loaded.
+int FindResourceBytes(const char* resourceName, const char* type, const void** data, DWORD* size);
 
 // WriteResourceToFile writes the resource `resourceName` of type "IDH_FILE" from the
 // program's own module to the file `path` (shorter than 260 bytes: the ANSI calls are used).
