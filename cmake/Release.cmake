@@ -1,6 +1,7 @@
 # The executables that are shipped: stripped, with their debug information in <file>.debug
-# beside them (found by debuggers through the .gnu_debuglink section), and Varnock.exe signed
-# when a certificate is configured.
+# beside them, and Varnock.exe signed when a certificate is configured. No .gnu_debuglink: its
+# long name needs a COFF string table at the end of the file, which a resource update that
+# grows .rsrc (fpack embed) moves without updating the header's pointer to it.
 #
 #   varnock_release_binary(<target>)  strip into <file>.debug after every link
 #   varnock_sign_binary(<target>)     then sign with scripts/sign-exe if VARNOCK_SIGN_CERT is set
@@ -23,7 +24,7 @@ function(varnock_release_binary target)
     set(objcopy ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${CMAKE_OBJCOPY})
     add_custom_command(TARGET ${target} POST_BUILD
         COMMAND ${objcopy} --only-keep-debug ${exe} ${exe}.debug
-        COMMAND ${objcopy} --strip-all --add-gnu-debuglink=${exe}.debug ${exe}
+        COMMAND ${objcopy} --strip-all ${exe}
         VERBATIM)
 endfunction()
 

@@ -1,0 +1,11 @@
+// What fpack embed reads from an executable's bytes before it lets Windows rewrite them.
+// Portable; every offset is checked against the bytes given.
+#pragma once
+
+#include <stddef.h>
+
+// 1 when `data` (`size` bytes) starts with a PE image header: "MZ", a PE header offset inside
+// the bytes, "PE\0\0", a file header and a PE32 or PE32+ optional header wholly inside the bytes.
+// `*isSigned` is then 1 when the certificate table (data directory 4) is not empty, else 0.
+// 0 for anything else, `*isSigned` unchanged.
+int PeReadSignatureState(const unsigned char* data, size_t size, int* isSigned);
