@@ -90,8 +90,8 @@ int ReadResource(const char* path, LPCSTR type, LPCSTR id, WORD language,
     ResourceModule module(path);
     HRSRC info = module.Get() ? FindResourceExA(module.Get(), type, id, language) : nullptr;
     HGLOBAL loaded = info ? LoadResource(module.Get(), info) : nullptr;
-    const unsigned char* data = loaded ? static_cast<const unsigned char*>(LockResource(loaded))
-                                       : nullptr;
+    const unsigned char* data =
+        loaded ? static_cast<const unsigned char*>(LockResource(loaded)) : nullptr;
     if (!data)
         return 0;
     bytes.assign(data, data + SizeofResource(module.Get(), info));
@@ -170,8 +170,8 @@ int LoadPayload(const char* source, std::vector<unsigned char>& archive, std::st
 
 // Reads the written copy back: every resource in `language`, exactly one payload and one digest,
 // and both as written. An empty text, or what is wrong.
-std::string CheckResult(const char* path, WORD language,
-                        const std::vector<unsigned char>& archive, const char* digest) {
+std::string CheckResult(const char* path, WORD language, const std::vector<unsigned char>& archive,
+                        const char* digest) {
     std::vector<ResourceKey> resources;
     if (!ListResources(path, resources))
         return "the written copy cannot be loaded";
@@ -216,16 +216,16 @@ std::string Rewrite(const char* path, const std::vector<ResourceKey>& old, WORD 
     ok = ok && UpdateResourceA(update, kDigestType, MAKEINTRESOURCEA(kPayloadId), language,
                                const_cast<char*>(digest), 2 * SHA256_DIGEST_SIZE);
     if (version)
-        ok = ok && UpdateResourceA(update, MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1), language,
-                                   const_cast<unsigned char*>(version->data()),
-                                   DWORD(version->size()));
+        ok = ok &&
+             UpdateResourceA(update, MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1), language,
+                             const_cast<unsigned char*>(version->data()), DWORD(version->size()));
     DWORD error = ok ? 0 : GetLastError();
     if (!EndUpdateResourceA(update, ok ? FALSE : TRUE) && ok) {
         ok = 0;
         error = GetLastError();
     }
-    return ok ? std::string() : "Windows could not rewrite the resources (error " +
-                                    std::to_string(error) + ")";
+    return ok ? std::string()
+              : "Windows could not rewrite the resources (error " + std::to_string(error) + ")";
 }
 
 } // namespace

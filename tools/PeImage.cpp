@@ -33,8 +33,7 @@ int PeReadSignatureState(const unsigned char* data, size_t size, int* isSigned) 
     if (!directories || optionalSize < directories)
         return 0;
     uint32_t count = Load32(data + optional + directories - 4);
-    if (count <= kSecurityDirectory ||
-        optionalSize < directories + 8 * (kSecurityDirectory + 1)) {
+    if (count <= kSecurityDirectory || optionalSize < directories + 8 * (kSecurityDirectory + 1)) {
         *isSigned = 0;
         return 1;
     }

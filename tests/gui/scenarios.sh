@@ -173,7 +173,7 @@ whole_update() {
     for what in "wait text:-1:1" "file label:1002:0"; do
         IFS=: read -r name id nth <<<"$what"
         must fit "$D" 102 "$id" "$nth"
-        echo "ok: $name drawn ${R[0]} pixels wide in a control of ${R[1]} (${R[2]})"
+        echo "   $name: drawn ${R[0]} pixels wide, control ${R[1]} pixels (${R[2]})"
         [ "${R[0]}" -le "${R[1]}" ] || fail "the $name does not fit its control"
     done
     must text "$D" 1002
