@@ -239,10 +239,15 @@ int EmbedCommand(const FpackArgs& args) {
     std::vector<unsigned char> stub;
     if (!ReadWholeFile(args.stub, kStubLimit, stub, error))
         return Failure(error);
-    int isSigned = 0;
-    if (!PeReadSignatureState(stub.data(), stub.size(), &isSigned))
+    PeFacts facts = {};
+    if (!PeReadFacts(stub.data(), stub.size(), &facts))
         return Failure("\"" + std::string(args.stub) + "\" is not a Windows executable");
-    if (isSigned)
+    // Windows rewrites the sections after the resources but not the header's pointer to the
+    // symbols at the end of the file, which would then point into the payload.
+    if (facts.hasSymbols)
+        return Failure("\"" + std::string(args.stub) +
+                       "\" is not stripped: embed into the release build");
+    if (facts.isSigned)
         return Failure("\"" + std::string(args.stub) +
                        "\" is signed, and a new payload would break its signature: embed into "
                        "the unsigned build and sign after embedding");

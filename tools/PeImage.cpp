@@ -14,7 +14,7 @@ uint32_t Load32(const unsigned char* p) {
 
 } // namespace
 
-int PeReadSignatureState(const unsigned char* data, size_t size, int* isSigned) {
+int PeReadFacts(const unsigned char* data, size_t size, PeFacts* facts) {
     const size_t kFileHeader = 20;
     const uint32_t kSecurityDirectory = 4;
     if (size < 64 || data[0] != 'M' || data[1] != 'Z')
@@ -32,12 +32,12 @@ int PeReadSignatureState(const unsigned char* data, size_t size, int* isSigned) 
     size_t directories = magic == 0x20b ? 112 : magic == 0x10b ? 96 : 0;
     if (!directories || optionalSize < directories)
         return 0;
+    facts->hasSymbols = Load32(data + pe + 4 + 8) != 0; // PointerToSymbolTable
+    facts->isSigned = 0;
     uint32_t count = Load32(data + optional + directories - 4);
-    if (count <= kSecurityDirectory || optionalSize < directories + 8 * (kSecurityDirectory + 1)) {
-        *isSigned = 0;
-        return 1;
+    if (count > kSecurityDirectory && optionalSize >= directories + 8 * (kSecurityDirectory + 1)) {
+        const unsigned char* security = data + optional + directories + 8 * kSecurityDirectory;
+        facts->isSigned = Load32(security) != 0 || Load32(security + 4) != 0;
     }
-    const unsigned char* security = data + optional + directories + 8 * kSecurityDirectory;
-    *isSigned = Load32(security) != 0 || Load32(security + 4) != 0;
     return 1;
 }
