@@ -18,7 +18,6 @@ int IsLink(const char* path) {
     if (length > 3 && HasTrailingBackslash(plain))
         plain[length - 1] = '\0';
     DWORD attributes = LongGetFileAttributes(plain);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-               ? 1
-               : 0;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? 1
+                                                                                                : 0;
 }
