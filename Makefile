@@ -23,20 +23,22 @@ bootstrap:
 	@scripts/bootstrap
 
 host: bootstrap
-	@cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	@cmake --build $(BUILD)/host -j $(JOBS)
 
 # The Windows build needs the host tools (the archive packer) first.
 win64: host
 	@cmake -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNOCK_HOST_BIN=$(abspath $(BUILD)/host/bin) \
-	    $(CMAKE_ARGS) >/dev/null
+	    $(CMAKE_ARGS)
 	@cmake --build $(BUILD)/win64 -j $(JOBS)
 
-# libFuzzer over the archive reader, in a clang tree of its own; `make fuzz FUZZ_SECONDS=n`.
+# libFuzzer over the archive reader: the fuzzing build of the same tree, with clang;
+# `make fuzz FUZZ_SECONDS=n`.
 FUZZ_SECONDS ?= 300
 fuzz-build: bootstrap
-	@cmake -S tests/fuzz -B $(BUILD)/fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake -S . -B $(BUILD)/fuzz -DVARNOCK_FUZZING_BUILD=ON -DCMAKE_C_COMPILER=clang \
+	    -DCMAKE_CXX_COMPILER=clang++
 	@cmake --build $(BUILD)/fuzz -j $(JOBS)
 
 fuzz: fuzz-build

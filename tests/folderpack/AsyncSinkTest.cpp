@@ -4,6 +4,7 @@
 
 #include "ArchiveBuilder.h"
 #include "RecordingSink.h"
+#include "WalkArchive.h"
 
 #include <gtest/gtest.h>
 
@@ -19,12 +20,7 @@ std::string Sample() {
 }
 
 int Walk(const std::string& archive, FpSink& sink) {
-    FpMemoryInput input(archive.data(), archive.size());
-    FpInflater inflater(FpDefaultAllocator());
-    FpReadBuffer buffer(FpDefaultAllocator());
-    inflater.Begin();
-    FpReader reader(input, inflater, buffer, "D:\\x");
-    return reader.Walk(sink);
+    return WalkArchive(archive, "D:\\x", sink);
 }
 
 } // namespace
