@@ -12,8 +12,7 @@ inline int IsValidHandle(HANDLE handle) {
 
 // UniqueHandle<Kind>: one handle of a kind, which says its type, its empty value, which values
 // name an object and how one is closed.
-template <class Kind>
-class UniqueHandle {
+template <class Kind> class UniqueHandle {
 public:
     typedef typename Kind::Type Type;
 
