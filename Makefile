@@ -1,12 +1,21 @@
-# Varnock: `make` builds, `make test` runs every suite, `make demo` shows the tool at work.
-# PAYLOAD=<folder> builds build/win64/bin/Varnock.exe around another payload folder.
+# Varnock: `make` builds, `make test` runs every suite, `make demo` shows the tool at work,
+# `make release` fills build/release/ with what is shipped.
+# PAYLOAD=<folder> builds build/win64/bin/Varnock.exe around another payload folder;
+# VERSION=a.b.c.d stamps its version resource; SIGN_CERT=<PEM or PKCS#12> [SIGN_KEY=<PEM key>]
+# [SIGN_TIMESTAMP=<RFC 3161 URL>] [SIGN_PASS_FILE=<file>, or SIGN_PASS in the environment] signs it.
+# SOURCE_DATE_EPOCH (default: the last commit's time) is the latest time the payload stores.
 
 BUILD      := build
 JOBS       ?= 2
-# Passed on every configure, so a build without PAYLOAD returns to the demo payload.
-CMAKE_ARGS := -DVARNOCK_PAYLOAD=$(if $(PAYLOAD),$(abspath $(PAYLOAD)),)
+SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
+# Passed on every configure, so a build without them returns to the defaults.
+optional_path = $(if $(1),$(abspath $(1)),)
+CMAKE_ARGS := -DVARNOCK_PAYLOAD=$(call optional_path,$(PAYLOAD)) -DVARNOCK_VERSION=$(VERSION) \
+    -DVARNOCK_SOURCE_DATE_EPOCH=$(SOURCE_DATE_EPOCH) \
+    -DVARNOCK_SIGN_CERT=$(call optional_path,$(SIGN_CERT)) -DVARNOCK_SIGN_KEY=$(call optional_path,$(SIGN_KEY)) \
+    -DVARNOCK_SIGN_TIMESTAMP=$(SIGN_TIMESTAMP) -DVARNOCK_SIGN_PASS_FILE=$(call optional_path,$(SIGN_PASS_FILE))
 
-.PHONY: all bootstrap host win64 fuzz-build test demo fuzz format clean
+.PHONY: all bootstrap host win64 fuzz-build test demo release fuzz format clean
 
 all: win64
 
@@ -14,20 +23,22 @@ bootstrap:
 	@scripts/bootstrap
 
 host: bootstrap
-	@cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	@cmake --build $(BUILD)/host -j $(JOBS)
 
 # The Windows build needs the host tools (the archive packer) first.
 win64: host
 	@cmake -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNOCK_HOST_BIN=$(abspath $(BUILD)/host/bin) \
-	    $(CMAKE_ARGS) >/dev/null
+	    $(CMAKE_ARGS)
 	@cmake --build $(BUILD)/win64 -j $(JOBS)
 
-# libFuzzer over the archive reader, in a clang tree of its own; `make fuzz FUZZ_SECONDS=n`.
+# libFuzzer over the archive reader: the fuzzing build of the same tree, with clang;
+# `make fuzz FUZZ_SECONDS=n`.
 FUZZ_SECONDS ?= 300
 fuzz-build: bootstrap
-	@cmake -S tests/fuzz -B $(BUILD)/fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake -S . -B $(BUILD)/fuzz -DVARNOCK_FUZZING_BUILD=ON -DCMAKE_C_COMPILER=clang \
+	    -DCMAKE_CXX_COMPILER=clang++
 	@cmake --build $(BUILD)/fuzz -j $(JOBS)
 
 fuzz: fuzz-build
@@ -39,6 +50,16 @@ test: win64 fuzz-build
 
 demo: win64
 	@scripts/demo
+
+# The shipped files, their debug information and their checksums.
+RELEASE_FILES := $(BUILD)/win64/bin/Varnock.exe $(BUILD)/win64/bin/Varnock.exe.debug \
+    $(BUILD)/win64/bin/fpack.exe $(BUILD)/win64/bin/fpack.exe.debug \
+    $(BUILD)/host/bin/fpack $(BUILD)/host/bin/fpack.debug
+release: win64
+	@rm -rf $(BUILD)/release && mkdir -p $(BUILD)/release
+	@cp $(RELEASE_FILES) $(BUILD)/release/
+	@cd $(BUILD)/release && sha256sum $(notdir $(RELEASE_FILES)) > SHA256SUMS
+	@echo "release: $(BUILD)/release/"; cat $(BUILD)/release/SHA256SUMS
 
 format:
 	@git ls-files '*.cpp' '*.h' '*.c' | xargs clang-format -i

@@ -9,6 +9,9 @@
 # VARNOCK_HOST_BIN names the folder of the host tools (the Makefile passes build/host/bin).
 
 set(VARNOCK_HOST_BIN "" CACHE PATH "Folder of the host-built tools (fpack)")
+# No stored time is later than this (Unix seconds), so that a payload packs alike whenever its
+# folder was copied; the Makefile passes SOURCE_DATE_EPOCH, or the last commit's time.
+set(VARNOCK_SOURCE_DATE_EPOCH "" CACHE STRING "Latest time stored in a packed payload")
 
 function(varnock_add_payload target source)
     cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
@@ -25,9 +28,15 @@ function(varnock_add_payload target source)
         set(archive ${dir}/payload.fpk)
         # Re-globbed on every build, so added or removed files repack the archive too.
         file(GLOB_RECURSE inputs CONFIGURE_DEPENDS LIST_DIRECTORIES true "${source}/*")
+        set(epoch_env)
+        if(NOT VARNOCK_SOURCE_DATE_EPOCH STREQUAL "")
+            set(epoch_env ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${VARNOCK_SOURCE_DATE_EPOCH})
+        endif()
+        # Another epoch packs the payload again.
+        file(CONFIGURE OUTPUT ${dir}/epoch CONTENT "${VARNOCK_SOURCE_DATE_EPOCH}\n")
         add_custom_command(OUTPUT ${archive}
-            COMMAND ${VARNOCK_HOST_BIN}/fpack create ${archive} ${source}
-            DEPENDS ${inputs} ${VARNOCK_HOST_BIN}/fpack ${ARG_DEPENDS}
+            COMMAND ${epoch_env} ${VARNOCK_HOST_BIN}/fpack create ${archive} ${source}
+            DEPENDS ${inputs} ${VARNOCK_HOST_BIN}/fpack ${dir}/epoch ${ARG_DEPENDS}
             COMMENT "Packing payload ${source} for ${target}"
             VERBATIM)
         set(archive_depends ${archive})
@@ -42,7 +51,7 @@ function(varnock_add_payload target source)
 
     set(rc ${dir}/payload.rc)
     file(GENERATE OUTPUT ${rc}
-        CONTENT "130 IDH_FILE \"${archive}\"\n130 IDH_DIGEST \"${digest}\"\n")
+        CONTENT "#include <windows.h>\nLANGUAGE LANG_JAPANESE, SUBLANG_DEFAULT\n130 IDH_FILE \"${archive}\"\n130 IDH_DIGEST \"${digest}\"\n")
     target_sources(${target} PRIVATE ${rc})
     set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${archive_depends};${digest}")
     add_custom_target(${target}_payload DEPENDS ${archive_depends} ${digest})

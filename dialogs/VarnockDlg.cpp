@@ -2,7 +2,7 @@
 
 #include "dialogs/AboutDlg.h"
 #include "dialogs/CompletionText.h"
-#include "dialogs/Progress.h"
+#include "progress/Progress.h"
 #include "framework/CPaintDC.h"
 #include "framework/CWinApp.h"
 #include "framework/CWinThread.h"
@@ -80,6 +80,13 @@ void CVarnockDlg::OnPaint() {
 
 HCURSOR CVarnockDlg::OnQueryDragIcon() {
     return static_cast<HCURSOR>(m_hIcon);
+}
+
+BOOL CVarnockDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (message != WM_UPDATE_DONE)
+        return FALSE;
+    *result = OnUpdateDone(wParam, lParam);
+    return TRUE;
 }
 
 LRESULT CVarnockDlg::OnUpdateDone(WPARAM wParam, LPARAM lParam) {

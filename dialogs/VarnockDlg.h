@@ -4,7 +4,7 @@
 #pragma once
 
 #include "framework/CDialog.h"
-#include "framework/CString.h"
+#include "base/CString.h"
 
 #include <windows.h>
 
@@ -22,7 +22,7 @@ public:
 
 protected:
     // Adds the About item to the system menu, sets the icons and the title, stores the
-    // handles of dialogs/Progress.h and starts UpdateWorker; when the thread cannot start,
+    // handles of progress/Progress.h and starts UpdateWorker; when the thread cannot start,
     // posts WM_UPDATE_DONE with UPDATE_ERR_THREAD and the system's error code to itself.
     BOOL OnInitDialog() override;
     // Enter, Escape, the close box, Alt+F4 and Close on the system menu: nothing happens.
@@ -33,12 +33,15 @@ protected:
     // Minimised, the dialog paints its icon; otherwise the default painting.
     void OnPaint() override;
     HCURSOR OnQueryDragIcon() override;
+    // WM_UPDATE_DONE goes to OnUpdateDone; every other message to the dialog manager.
+    BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+private:
     // Logs wParam and lParam, shows the success message (string 104, information icon) or
     // the failure text for wParam (exclamation icon), then ends the dialog with IDOK or
     // IDCANCEL. Returns 0.
-    LRESULT OnUpdateDone(WPARAM wParam, LPARAM lParam) override;
+    LRESULT OnUpdateDone(WPARAM wParam, LPARAM lParam);
 
-private:
     HICON m_hIcon;
     int m_completionCode;
 };

@@ -16,10 +16,6 @@ FILETIME ToFileTime(uint64_t value) {
     return time;
 }
 
-int IsValid(HANDLE handle) {
-    return handle != NULL && handle != INVALID_HANDLE_VALUE;
-}
-
 int IsReparsePoint(const char* path) {
     DWORD attributes = LongGetFileAttributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
@@ -71,11 +67,6 @@ int HandleInput::Read(void* buffer, uint32_t length) {
     return FP_OK;
 }
 
-ExtractSink::~ExtractSink() {
-    if (IsValid(m_output))
-        CloseHandle(m_output);
-}
-
 void ExtractSink::Report(uint64_t done, uint64_t total) {
     if (m_progress)
         m_progress(0, 0, int(DWORD(done)), int(DWORD(done >> 32)), int(DWORD(total)),
@@ -105,20 +96,13 @@ int ExtractSink::BeginFile(const FpEntry& entry) {
         LongSetFileAttributes(entry.path, attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
     LongDeleteFile(entry.path);
 
-    m_output = LongCreateFile(entry.path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    if (!IsValid(m_output)) {
-        m_output = INVALID_HANDLE_VALUE;
-        return FP_ERR_CREATE;
-    }
-    return FP_OK;
+    m_output.Reset(LongCreateFile(entry.path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, NULL));
+    return m_output.IsValid() ? FP_OK : FP_ERR_CREATE;
 }
 
 int ExtractSink::Write(const unsigned char* data, uint32_t length) {
-    DWORD written = 0;
-    if (!WriteFile(m_output, data, length, &written, NULL) || written != length)
-        return FP_ERR_WRITE;
-    return FP_OK;
+    return HandleOutput(m_output.Get()).Write(data, length);
 }
 
 void ExtractSink::ChunkDone(const FpEntry& entry, uint64_t total) {
@@ -128,18 +112,15 @@ void ExtractSink::ChunkDone(const FpEntry& entry, uint64_t total) {
 int ExtractSink::EndFile(const FpEntry& entry) {
     FILETIME creation = ToFileTime(entry.creationTime);
     FILETIME lastWrite = ToFileTime(entry.lastWriteTime);
-    SetFileTime(m_output, &creation, NULL, &lastWrite);
-    CloseHandle(m_output);
-    m_output = INVALID_HANDLE_VALUE;
+    SetFileTime(m_output.Get(), &creation, NULL, &lastWrite);
+    m_output.Close();
     LongSetFileAttributes(entry.path, entry.attributes);
     Report(entry.size, entry.size);
     return FP_OK;
 }
 
 void ExtractSink::AbortFile(const FpEntry&) {
-    if (IsValid(m_output))
-        CloseHandle(m_output);
-    m_output = INVALID_HANDLE_VALUE;
+    m_output.Close();
 }
 
 int ExtractSink::Folder(const FpEntry& entry) {
@@ -150,14 +131,14 @@ int ExtractSink::Folder(const FpEntry& entry) {
     DWORD attributes = GetFileAttributesA(entry.path);
     if (attributes != INVALID_FILE_ATTRIBUTES)
         SetFileAttributesA(entry.path, attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
-    HANDLE folder = LongCreateFile(entry.path, GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
-                                   FILE_FLAG_BACKUP_SEMANTICS, NULL);
-    if (!IsValid(folder))
+    OwnedHandle folder(LongCreateFile(entry.path, GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, NULL));
+    if (!folder.IsValid())
         return FP_ERR_CREATE;
     FILETIME creation = ToFileTime(entry.creationTime);
     FILETIME lastWrite = ToFileTime(entry.lastWriteTime);
-    SetFileTime(folder, &creation, NULL, &lastWrite);
-    CloseHandle(folder);
+    SetFileTime(folder.Get(), &creation, NULL, &lastWrite);
+    folder.Close();
     LongSetFileAttributes(entry.path, entry.attributes);
     return FP_OK;
 }

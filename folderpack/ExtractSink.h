@@ -6,6 +6,7 @@
 
 #include "folderpack/Extractor.h"
 #include "folderpack/FolderPackReader.h"
+#include "sys/Handle.h"
 
 // Output to an open file handle, one WriteFile per piece.
 class HandleOutput : public FpChunkOutput {
@@ -31,8 +32,7 @@ private:
 class ExtractSink : public FpSink {
 public:
     ExtractSink(FpOverwriteCallback overwrite, FpProgressCallback progress)
-        : m_overwrite(overwrite), m_progress(progress), m_output(INVALID_HANDLE_VALUE) {}
-    ~ExtractSink();
+        : m_overwrite(overwrite), m_progress(progress) {}
 
     int BeginFile(const FpEntry& entry) override;
     int Write(const unsigned char* data, uint32_t length) override;
@@ -48,5 +48,5 @@ private:
 
     FpOverwriteCallback m_overwrite;
     FpProgressCallback m_progress;
-    HANDLE m_output;
+    OwnedHandle m_output; // the file between BeginFile and EndFile or AbortFile
 };

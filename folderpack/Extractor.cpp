@@ -1,6 +1,7 @@
 #include "folderpack/Extractor.h"
 
 #include "folderpack/ExtractSink.h"
+#include "sys/Handle.h"
 #include "sys/LongPath.h"
 
 namespace {
@@ -44,27 +45,21 @@ void ReleaseOutsideWalk() {
     }
 }
 
-int IsValid(HANDLE handle) {
-    return handle != NULL && handle != INVALID_HANDLE_VALUE;
-}
-
 } // namespace
 
 int ExtractFolderPack(const char* destFolder, const char* archivePath,
                       FpOverwriteCallback overwrite, FpProgressCallback progress) {
-    HANDLE archive = LongCreateFile(archivePath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, NULL);
-    if (!IsValid(archive))
+    OwnedHandle archive(LongCreateFile(archivePath, GENERIC_READ, FILE_SHARE_READ, NULL,
+                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL));
+    if (!archive.IsValid())
         return FP_ERR_OPEN;
-    int result = ReadFolderPack(destFolder, archive, overwrite, progress);
-    CloseHandle(archive);
-    return result;
+    return ReadFolderPack(destFolder, archive.Get(), overwrite, progress);
 }
 
 int ReadFolderPack(const char* destFolder, HANDLE archive, FpOverwriteCallback overwrite,
                    FpProgressCallback progress) {
     WalkScope scope;
-    if (!IsValid(archive))
+    if (!IsValidHandle(archive))
         return FP_ERR_CREATE;
     HandleInput input(archive);
     FpReader reader(input, g_inflater, g_readBuffer, destFolder);

@@ -28,3 +28,7 @@ const char* FpResultName(int code) {
         return "FP_ERR_UNKNOWN";
     }
 }
+
+int FpIsResultCode(int code) {
+    return code <= FP_OK && code >= FP_ERR_EXISTS && code != -5;
+}

@@ -57,6 +57,9 @@
 // value. Never null.
 const char* FpResultName(int code);
 
+// 1 when `code` is one of the result codes above, else 0 (the list has a gap at -5).
+int FpIsResultCode(int code);
+
 // Little-endian field access over raw bytes.
 inline uint32_t FpLoad32(const unsigned char* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;

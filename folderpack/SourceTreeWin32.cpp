@@ -2,6 +2,7 @@
 
 #include "folderpack/FolderPackFormat.h"
 #include "folderpack/NameCodec.h"
+#include "sys/Handle.h"
 
 #include <windows.h>
 
@@ -84,8 +85,8 @@ int Win32Tree::List(const std::string& relative, std::vector<FpSourceItem>& item
                     std::string& error) {
     items.clear();
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((PathOf(relative) + L"*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) {
+    FindHandle find(FindFirstFileW((PathOf(relative) + L"*").c_str(), &data));
+    if (!find.IsValid()) {
         error = Shown(relative) + ": " + Describe(GetLastError());
         return FP_ERR_OPEN;
     }
@@ -107,9 +108,8 @@ int Win32Tree::List(const std::string& relative, std::vector<FpSourceItem>& item
         item.creationTime = FileTimeValue(data.ftCreationTime);
         item.lastWriteTime = FileTimeValue(data.ftLastWriteTime);
         items.push_back(item);
-    } while (FindNextFileW(find, &data));
+    } while (FindNextFileW(find.Get(), &data));
     DWORD last = GetLastError();
-    FindClose(find);
     if (result == FP_OK && last != ERROR_NO_MORE_FILES) {
         error = Shown(relative) + ": " + Describe(last);
         result = FP_ERR_OPEN;
@@ -119,9 +119,9 @@ int Win32Tree::List(const std::string& relative, std::vector<FpSourceItem>& item
 
 int Win32Tree::ReadAt(const std::string& relative, uint64_t offset, void* buffer, uint32_t length,
                       std::string& error) {
-    HANDLE file = CreateFileW(PathOf(relative).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    OwnedHandle file(CreateFileW(PathOf(relative).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.IsValid()) {
         error = Shown(relative) + ": " + Describe(GetLastError());
         return FP_ERR_OPEN;
     }
@@ -133,7 +133,7 @@ int Win32Tree::ReadAt(const std::string& relative, uint64_t offset, void* buffer
         at.Offset = DWORD(offset + done);
         at.OffsetHigh = DWORD((offset + done) >> 32);
         DWORD n = 0;
-        if (!ReadFile(file, p + done, length - done, &n, &at) || n == 0) {
+        if (!ReadFile(file.Get(), p + done, length - done, &n, &at) || n == 0) {
             error = Shown(relative) + ": file became shorter while being packed, or " +
                     Describe(GetLastError());
             result = FP_ERR_READ;
@@ -141,7 +141,6 @@ int Win32Tree::ReadAt(const std::string& relative, uint64_t offset, void* buffer
         }
         done += n;
     }
-    CloseHandle(file);
     return result;
 }
 

@@ -1,6 +1,5 @@
 #include "framework/CDialog.h"
 
-#include "dialogs/Progress.h"
 #include "framework/CWinApp.h"
 
 CDialog::CDialog(UINT templateId, CDialog* parent)
@@ -54,8 +53,8 @@ HCURSOR CDialog::OnQueryDragIcon() {
     return nullptr;
 }
 
-LRESULT CDialog::OnUpdateDone(WPARAM, LPARAM) {
-    return 0;
+BOOL CDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT*) {
+    return FALSE;
 }
 
 void CDialog::Default() {
@@ -123,11 +122,12 @@ INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYDRAGICON:
         // One of the messages whose dialog-procedure result is the message's result.
         return reinterpret_cast<INT_PTR>(OnQueryDragIcon());
-    case WM_UPDATE_DONE:
-        SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, OnUpdateDone(wParam, lParam));
-        return TRUE;
     }
-    return FALSE;
+    LRESULT result = 0;
+    if (!OnMessage(message, wParam, lParam, &result))
+        return FALSE;
+    SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+    return TRUE;
 }
 
 void CDialog::CenterWindow() {

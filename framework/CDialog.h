@@ -40,9 +40,10 @@ protected:
     // WM_QUERYDRAGICON: the cursor to drag a minimised dialog with; null (the base) gives
     // the default.
     virtual HCURSOR OnQueryDragIcon();
-    // WM_UPDATE_DONE (dialogs/Progress.h). Its result is the message's result; the base
-    // returns 0 and does nothing.
-    virtual LRESULT OnUpdateDone(WPARAM wParam, LPARAM lParam);
+    // Every message the members above do not handle (the program's own WM_APP messages, for
+    // instance). Returns TRUE when the message was handled, with `*result` the message's
+    // result; FALSE leaves it to the dialog manager. The base returns FALSE.
+    virtual BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
     // Asks, from inside OnSysCommand or OnPaint, for the dialog manager's default processing
     // of the message being handled, which happens after the member returns.

@@ -1,7 +1,7 @@
 // Reading entries of the program's string table.
 #pragma once
 
-#include "framework/CString.h"
+#include "base/CString.h"
 
 #include <windows.h>
 

@@ -9,7 +9,7 @@
 // Usage:  LOG_WRITE("TOLVANEフォルダ %s .", productFolder);
 #pragma once
 
-#include "framework/CString.h"
+#include "base/CString.h"
 
 // Full path of the log file, NUL-terminated, in the ANSI code page. Start-up fills it once,
 // before the first log call; it is read only when a LogSite is built. While it is empty or

@@ -3,6 +3,8 @@
 
 #include "log/Log.h"
 #include "log/LogHeader.h"
+#include "sys/Handle.h"
+#include "sys/NamedMutex.h"
 
 #include <windows.h>
 #include <stdarg.h>
@@ -53,39 +55,29 @@ static void WriteLine(const LogSite& site, const char* format, va_list args) {
         rename(site.logPath, site.backupPath);
     }
 
-    HANDLE file =
-        CreateFileA(site.logPath, GENERIC_WRITE, 0, NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
+    OwnedHandle file(CreateFileA(site.logPath, GENERIC_WRITE, 0, NULL, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, NULL));
+    if (!file.IsValid())
         return;
     // With the high half passed, the end is found whatever the size; a failed move would
     // leave the pointer at the start, where writing would overwrite older lines.
     LONG high = 0;
-    if (SetFilePointer(file, 0, &high, FILE_END) == INVALID_SET_FILE_POINTER &&
-        GetLastError() != NO_ERROR) {
-        CloseHandle(file);
+    if (SetFilePointer(file.Get(), 0, &high, FILE_END) == INVALID_SET_FILE_POINTER &&
+        GetLastError() != NO_ERROR)
         return;
-    }
     DWORD written;
-    WriteFile(file, g_logHeader, static_cast<DWORD>(headerLength), &written, NULL);
-    WriteFile(file, g_logMessage, static_cast<DWORD>(messageLength), &written, NULL);
-    WriteFile(file, "\r\n", 2, &written, NULL);
-    CloseHandle(file);
+    WriteFile(file.Get(), g_logHeader, static_cast<DWORD>(headerLength), &written, NULL);
+    WriteFile(file.Get(), g_logMessage, static_cast<DWORD>(messageLength), &written, NULL);
+    WriteFile(file.Get(), "\r\n", 2, &written, NULL);
 }
 
 void LogWrite(const LogSite& site, const char* format, ...) {
-    HANDLE lock = CreateMutexA(NULL, FALSE, LOG_LOCK_NAME);
-    if (!lock)
+    // Also ours when the previous owner ended without releasing it.
+    NamedMutex lock;
+    if (!lock.Acquire(LOG_LOCK_NAME, LOG_LOCK_WAIT_MS))
         return;
-    // WAIT_ABANDONED: the previous owner ended without releasing; the lock is ours now.
-    DWORD wait = WaitForSingleObject(lock, LOG_LOCK_WAIT_MS);
-    if (wait == WAIT_TIMEOUT || wait == WAIT_FAILED) {
-        CloseHandle(lock);
-        return;
-    }
     va_list args;
     va_start(args, format);
     WriteLine(site, format, args);
     va_end(args);
-    ReleaseMutex(lock);
-    CloseHandle(lock);
 }

@@ -4,27 +4,11 @@
 #include <string.h>
 #include <windows.h>
 
+#include "sys/Handle.h"
 #include "sys/LongPath.h"
 #include "sys/Path.h"
 
 namespace {
-
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : m_handle(handle) {}
-    ~FindHandle() { Close(); }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    HANDLE Get() const { return m_handle; }
-    void Close() {
-        if (m_handle != INVALID_HANDLE_VALUE)
-            FindClose(m_handle);
-        m_handle = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE m_handle;
-};
 
 int DeleteFileEntry(const char* path) {
     DWORD attributes = LongGetFileAttributes(path);
@@ -43,7 +27,7 @@ int DeleteFolder(char* path, size_t length, int continueOnError) {
     WIN32_FIND_DATAA entry;
     FindHandle find(FindFirstFileA(path, &entry));
     path[length] = '\0';
-    if (find.Get() == INVALID_HANDLE_VALUE)
+    if (!find.IsValid())
         return 0;
 
     do {

@@ -2,16 +2,14 @@
 
 NamedMutex::~NamedMutex() {
     if (m_owned)
-        ReleaseMutex(m_handle);
-    if (m_handle)
-        CloseHandle(m_handle);
+        ReleaseMutex(m_handle.Get());
 }
 
 int NamedMutex::Acquire(const char* name, DWORD timeoutMs) {
-    m_handle = CreateMutexA(NULL, FALSE, name);
-    if (!m_handle)
+    m_handle.Reset(CreateMutexA(NULL, FALSE, name));
+    if (!m_handle.IsValid())
         return 0;
-    DWORD waited = WaitForSingleObject(m_handle, timeoutMs);
+    DWORD waited = WaitForSingleObject(m_handle.Get(), timeoutMs);
     if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
         m_owned = 1;
         return 1;

@@ -3,10 +3,12 @@
 
 #include <windows.h>
 
+#include "sys/Handle.h"
+
 class NamedMutex {
 public:
-    NamedMutex() : m_handle(NULL), m_owned(0) {}
-    // Releases the mutex when owned, and closes the handle.
+    NamedMutex() : m_owned(0) {}
+    // Releases the mutex when owned, then closes the handle.
     ~NamedMutex();
     NamedMutex(const NamedMutex&) = delete;
     NamedMutex& operator=(const NamedMutex&) = delete;
@@ -18,6 +20,6 @@ public:
     int Acquire(const char* name, DWORD timeoutMs);
 
 private:
-    HANDLE m_handle;
+    OwnedHandle m_handle;
     int m_owned;
 };

@@ -3,6 +3,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "sys/Handle.h"
+
 int RunAndWait(const char* applicationName, const char* commandLine, DWORD* exitCode) {
     // CreateProcessA may write into the command line it is given.
     char* copy = NULL;
@@ -29,19 +31,15 @@ int RunAndWait(const char* applicationName, const char* commandLine, DWORD* exit
         SetLastError(error);
         return 0;
     }
+    OwnedHandle thread(process.hThread);
+    OwnedHandle child(process.hProcess);
 
-    int ended = 0;
-    if (WaitForSingleObject(process.hProcess, INFINITE) == WAIT_OBJECT_0) {
-        DWORD code = 0;
-        if (GetExitCodeProcess(process.hProcess, &code)) {
-            if (exitCode)
-                *exitCode = code;
-            ended = 1;
-        }
-    }
-    error = GetLastError();
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    SetLastError(error);
-    return ended;
+    if (WaitForSingleObject(child.Get(), INFINITE) != WAIT_OBJECT_0)
+        return 0;
+    DWORD code = 0;
+    if (!GetExitCodeProcess(child.Get(), &code))
+        return 0;
+    if (exitCode)
+        *exitCode = code;
+    return 1;
 }

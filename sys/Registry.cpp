@@ -2,31 +2,17 @@
 
 #include <string.h>
 
+#include "sys/Handle.h"
+
 namespace {
-
-class KeyHandle {
-public:
-    KeyHandle() : m_key(NULL) {}
-    ~KeyHandle() {
-        if (m_key)
-            RegCloseKey(m_key);
-    }
-    KeyHandle(const KeyHandle&) = delete;
-    KeyHandle& operator=(const KeyHandle&) = delete;
-    HKEY* Out() { return &m_key; }
-    HKEY Get() const { return m_key; }
-
-private:
-    HKEY m_key;
-};
 
 // The value's data from one view: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND when the key cannot be
 // opened or the value is not there, or the query's own error.
 LONG QueryView(HKEY root, const char* subKey, const char* valueName, REGSAM view, char* data,
                DWORD* size, DWORD* type) {
-    KeyHandle key;
+    RegistryKey key;
     if (RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE | view, key.Out()) != ERROR_SUCCESS ||
-        !key.Get())
+        !key.IsValid())
         return ERROR_FILE_NOT_FOUND;
     return RegQueryValueExA(key.Get(), valueName, NULL, type, reinterpret_cast<BYTE*>(data), size);
 }

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "framework/CString.h"
+#include "base/CString.h"
 
 // Largest value data read, terminating NUL included: a value's text may hold 1023 bytes.
 #define REG_STRING_BUFFER_SIZE 1024

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "sys/Handle.h"
+
 int FindResourceBytes(const char* resourceName, const char* type, const void** data, DWORD* size) {
     *data = NULL;
     *size = 0;
@@ -30,20 +32,17 @@ int WriteResourceToFile(const char* resourceName, const char* path, int overwrit
             return 0;
     }
 
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                              FILE_FLAG_WRITE_THROUGH | FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
+    OwnedHandle file(CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                                 FILE_FLAG_WRITE_THROUGH | FILE_ATTRIBUTE_NORMAL, NULL));
+    if (!file.IsValid())
         return 0;
 
-    int complete = 0;
     const void* bytes = NULL;
     DWORD size = 0;
-    if (FindResourceBytes(resourceName, RESOURCE_FILE_TYPE, &bytes, &size)) {
-        DWORD written = 0;
-        if (size > 0)
-            WriteFile(file, bytes, size, &written, NULL);
-        complete = written == size;
-    }
-    CloseHandle(file);
-    return complete;
+    if (!FindResourceBytes(resourceName, RESOURCE_FILE_TYPE, &bytes, &size))
+        return 0;
+    DWORD written = 0;
+    if (size > 0)
+        WriteFile(file.Get(), bytes, size, &written, NULL);
+    return written == size;
 }

@@ -4,39 +4,25 @@
 
 #include <bcrypt.h>
 
+#include "sys/Handle.h"
+
 namespace {
 
-class AlgorithmHandle {
-public:
-    AlgorithmHandle() : m_handle(NULL) {}
-    ~AlgorithmHandle() {
-        if (m_handle)
-            BCryptCloseAlgorithmProvider(m_handle, 0);
-    }
-    AlgorithmHandle(const AlgorithmHandle&) = delete;
-    AlgorithmHandle& operator=(const AlgorithmHandle&) = delete;
-    BCRYPT_ALG_HANDLE* Out() { return &m_handle; }
-    BCRYPT_ALG_HANDLE Get() const { return m_handle; }
-
-private:
-    BCRYPT_ALG_HANDLE m_handle;
+struct AlgorithmKind {
+    typedef BCRYPT_ALG_HANDLE Type;
+    static BCRYPT_ALG_HANDLE Empty() { return NULL; }
+    static bool IsValid(BCRYPT_ALG_HANDLE handle) { return handle != NULL; }
+    static void Close(BCRYPT_ALG_HANDLE handle) { BCryptCloseAlgorithmProvider(handle, 0); }
 };
+typedef UniqueHandle<AlgorithmKind> AlgorithmHandle;
 
-class HashHandle {
-public:
-    HashHandle() : m_handle(NULL) {}
-    ~HashHandle() {
-        if (m_handle)
-            BCryptDestroyHash(m_handle);
-    }
-    HashHandle(const HashHandle&) = delete;
-    HashHandle& operator=(const HashHandle&) = delete;
-    BCRYPT_HASH_HANDLE* Out() { return &m_handle; }
-    BCRYPT_HASH_HANDLE Get() const { return m_handle; }
-
-private:
-    BCRYPT_HASH_HANDLE m_handle;
+struct HashKind {
+    typedef BCRYPT_HASH_HANDLE Type;
+    static BCRYPT_HASH_HANDLE Empty() { return NULL; }
+    static bool IsValid(BCRYPT_HASH_HANDLE handle) { return handle != NULL; }
+    static void Close(BCRYPT_HASH_HANDLE handle) { BCryptDestroyHash(handle); }
 };
+typedef UniqueHandle<HashKind> HashHandle;
 
 int Succeeded(NTSTATUS status) {
     return status >= 0;

@@ -1,10 +1,12 @@
 #include "tools/FpackCommands.h"
 
 #include "folderpack/FolderPacker.h"
+#include "folderpack/PackTimes.h"
 #include "tools/ProgressBar.h"
 #include "tools/ToolPlatform.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 
 #include <exception>
 #include <new>
@@ -22,6 +24,15 @@ int CreateArchive(const FpackArgs& args, const std::string& temporary) {
     int result = FpCollectEntries(*tree, entries, error);
     if (result != FP_OK)
         return ReportFailure("create", result, 0, nullptr, error);
+    // SOURCE_DATE_EPOCH set: the same tree packs to the same bytes whenever it was copied.
+    if (const char* epoch = getenv("SOURCE_DATE_EPOCH")) {
+        uint64_t limit = 0;
+        if (!FpParseSourceDateEpoch(epoch, &limit)) {
+            fprintf(stderr, "fpack: create: SOURCE_DATE_EPOCH is not a count of seconds\n");
+            return 2;
+        }
+        FpClampTimes(entries, limit);
+    }
 
     FpFileOutput out;
     if (out.Open(temporary.c_str()) != FP_OK)

@@ -11,12 +11,20 @@ struct FpackArgs {
     int level = 1;
     int threads = 1;
     int overwrite = 0;
+    const char* stub = nullptr;    // embed: the built updater
+    const char* output = nullptr;  // embed: the copy written
+    const char* version = nullptr; // embed: null keeps the stub's version
 };
 
 int CreateCommand(const FpackArgs& args);  // create ARCHIVE FOLDER [--level N] [--threads N]
 int ListCommand(const FpackArgs& args);    // list ARCHIVE
 int TestCommand(const FpackArgs& args);    // test ARCHIVE [--threads N]
 int ExtractCommand(const FpackArgs& args); // extract ARCHIVE FOLDER [--overwrite] [--threads N]
+// embed STUB.exe FOLDER|ARCHIVE OUT.exe [--version V] (Windows): 0 with OUT.exe written; 1 with
+// one line "fpack: embed: ..." when the stub is not a stripped, unsigned updater with its
+// resources in one language, the archive does not read through, or the written copy does not
+// read back as intended; OUT.exe is then as it was and no OUT.exe.partial remains.
+int EmbedCommand(const FpackArgs& args);
 
 // Prints the one-line failure message "fpack: COMMAND: CODE[ at entry N[ "NAME"]][: DETAIL]"
 // to standard error and returns 1. `entryIndex` 0 and `entryName` null leave the entry out;

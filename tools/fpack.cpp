@@ -17,6 +17,7 @@ const char kUsage[] =
     "       fpack list ARCHIVE\n"
     "       fpack test ARCHIVE [--threads N]\n"
     "       fpack extract ARCHIVE FOLDER [--overwrite] [--threads N]\n"
+    "       fpack embed STUB.exe FOLDER|ARCHIVE OUT.exe [--version V]   (fpack.exe only)\n"
     "\n"
     "create   packs FOLDER into ARCHIVE: for every folder its subfolders, then its files, then\n"
     "         the folder itself; files 0x20, folders 0x11; names stored in code page 932.\n"
@@ -28,6 +29,10 @@ const char kUsage[] =
     "         --overwrite is given\n"
     "         --threads N  (test, extract) inflating threads (default: the number of\n"
     "                      processors; fpack.exe inflates on one)\n"
+    "embed    writes OUT.exe, a copy of the built updater STUB.exe with FOLDER (packed) or\n"
+    "         ARCHIVE as its payload and the payload's digest, in the language of its other\n"
+    "         resources; --version a.b.c.d restamps its version. STUB.exe must be unsigned:\n"
+    "         sign OUT.exe afterwards\n"
     "\n"
     "Exit status 0 on success, 1 on failure (with one line naming the result code), 2 on\n"
     "wrong usage.\n";
@@ -81,11 +86,12 @@ int main(int argc, char** argv) {
     const char* command = argv[1];
     FpackArgs args;
     args.threads = DefaultThreads();
-    const char* positional[2] = {nullptr, nullptr};
+    const char* positional[3] = {nullptr, nullptr, nullptr};
     int count = 0;
     int create = !strcmp(command, "create");
     int extract = !strcmp(command, "extract");
     int test = !strcmp(command, "test");
+    int embed = !strcmp(command, "embed");
     for (int i = 2; i < argc; i++) {
         const char* arg = argv[i];
         if (create && !strcmp(arg, "--level")) {
@@ -96,9 +102,13 @@ int main(int argc, char** argv) {
                 return Usage("--threads takes a number from 1 to 64");
         } else if (extract && !strcmp(arg, "--overwrite")) {
             args.overwrite = 1;
+        } else if (embed && !strcmp(arg, "--version")) {
+            if (i + 1 >= argc)
+                return Usage("--version takes a version a.b.c.d");
+            args.version = argv[++i];
         } else if (arg[0] == '-' && arg[1] == '-') {
             return Usage((std::string("unknown option ") + arg).c_str());
-        } else if (count < 2) {
+        } else if (count < 3) {
             positional[count++] = arg;
         } else {
             return Usage("too many arguments");
@@ -106,6 +116,19 @@ int main(int argc, char** argv) {
     }
     args.archive = positional[0];
     args.folder = positional[1];
+    if (embed) {
+        if (count != 3)
+            return Usage("expected STUB.exe, FOLDER or ARCHIVE, and OUT.exe");
+        args.stub = positional[0];
+        args.folder = positional[1];
+        args.output = positional[2];
+#ifdef _WIN32
+        return EmbedCommand(args);
+#else
+        fprintf(stderr, "fpack: embed: Windows rewrites the resources; use fpack.exe\n");
+        return 1;
+#endif
+    }
     int wanted = (create || extract) ? 2 : 1;
     if (!create && !extract && !test && strcmp(command, "list"))
         return Usage((std::string("unknown command ") + command).c_str());

@@ -1,9 +1,9 @@
 // The update worker and its extraction callbacks.
 #include "update/UpdateWorker.h"
 
-#include "dialogs/Progress.h"
+#include "progress/Progress.h"
 #include "folderpack/Extractor.h"
-#include "framework/CString.h"
+#include "base/CString.h"
 #include "log/Log.h"
 #include "sys/Folder.h"
 #include "sys/NamedMutex.h"

@@ -6,6 +6,7 @@
 
 #include "ArchiveBuilder.h"
 #include "RecordingSink.h"
+#include "WalkArchive.h"
 
 #include <gtest/gtest.h>
 

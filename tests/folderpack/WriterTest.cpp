@@ -5,6 +5,7 @@
 #include "folderpack/PosixSink.h"
 
 #include "ArchiveBuilder.h"
+#include "WalkArchive.h"
 
 #include <gtest/gtest.h>
 
@@ -57,13 +58,8 @@ int Pack(const fs::path& folder, std::string& archive, std::string& error, int t
 }
 
 int Extract(const std::string& archive, const fs::path& dest, int overwrite = 0) {
-    FpMemoryInput input(archive.data(), archive.size());
-    FpInflater inflater(FpDefaultAllocator());
-    FpReadBuffer buffer(FpDefaultAllocator());
-    inflater.Begin();
     FpPosixSink sink(dest.c_str(), overwrite);
-    FpReader reader(input, inflater, buffer, dest.c_str());
-    return reader.Walk(sink);
+    return WalkArchive(archive, dest.c_str(), sink);
 }
 
 // Last-write time in the archive's resolution (100 ns).
@@ -166,12 +162,7 @@ TEST(Packer, OrdersEntriesAndRoundTripsThroughTheReader) {
         std::vector<std::string> names;
         std::vector<uint32_t> attributes;
     } lister;
-    FpMemoryInput input(archive.data(), archive.size());
-    FpInflater inflater(FpDefaultAllocator());
-    FpReadBuffer buffer(FpDefaultAllocator());
-    inflater.Begin();
-    FpReader reader(input, inflater, buffer, "");
-    ASSERT_EQ(FP_OK, reader.Walk(lister));
+    ASSERT_EQ(FP_OK, WalkArchive(archive, "", lister));
     std::vector<std::string> expected = {"docs\\inner\\noise.bin",
                                          "docs\\inner\\",
                                          "docs\\empty.bin",

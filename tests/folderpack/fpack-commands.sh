@@ -70,6 +70,17 @@ check "unconvertible name" 1 "$fpack" create "$dir/b.fpk" "$dir/bad"
 expect_line "unconvertible name" "$dir/err.txt" 'FP_ERR_NAME.*yen¥.txt.*code page 932'
 check "nothing written for it" 1 test -e "$dir/b.fpk"
 
+# SOURCE_DATE_EPOCH: two copies of one tree, made at different times, pack to the same bytes,
+# and no stored time is later than the epoch.
+cp -r "$dir/src" "$dir/copy1" && sleep 1 && cp -r "$dir/src" "$dir/copy2"
+check "create, epoch" 0 env SOURCE_DATE_EPOCH=1700000000 "$fpack" create "$dir/e1.fpk" "$dir/copy1"
+check "create, epoch, later copy" 0 env SOURCE_DATE_EPOCH=1700000000 "$fpack" create "$dir/e2.fpk" "$dir/copy2"
+check "copies pack alike" 0 cmp "$dir/e1.fpk" "$dir/e2.fpk"
+check "list, epoch" 0 "$fpack" list "$dir/e1.fpk"
+cp "$dir/out.txt" "$dir/list.txt"
+check "no time after the epoch" 1 grep -v ' 2023-11-14 22:13:20  ' "$dir/list.txt"
+check "malformed epoch" 2 env SOURCE_DATE_EPOCH=17e8 "$fpack" create "$dir/e3.fpk" "$dir/src"
+
 check "usage" 2 "$fpack" create "$dir/a.fpk"
 check "unknown option" 2 "$fpack" list "$dir/a.fpk" --level 3
 check "help" 0 "$fpack" --help

@@ -1,4 +1,3 @@
-#include "dialogs/Progress.h"
 #include "framework/CDialog.h"
 #include "framework/CWinApp.h"
 #include "framework/ResourceString.h"
@@ -14,6 +13,7 @@ namespace {
 
 const UINT kTemplate = 200;
 const UINT kAppStep = WM_APP + 7; // the test's own message: run the next step of the script
+const UINT kAppDone = WM_APP + 1; // the test's completion message: ends the dialog with wParam
 
 // A dialog that records which members ran and follows a script of messages posted to itself,
 // one at a time, so that each is handled before the next is sent.
@@ -44,11 +44,14 @@ protected:
         calls += "sys" + std::to_string(nID & 0xFFF0) + " ";
         CDialog::OnSysCommand(nID, lParam);
     }
-    LRESULT OnUpdateDone(WPARAM wParam, LPARAM lParam) override {
+    BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
+        if (message != kAppDone)
+            return CDialog::OnMessage(message, wParam, lParam, result);
         calls += "done" + std::to_string(wParam) + " ";
         doneParam = lParam;
         EndDialog(static_cast<int>(wParam));
-        return 0;
+        *result = 0;
+        return TRUE;
     }
 
 public:
@@ -104,7 +107,7 @@ TEST(CDialog, MembersRunForTheirMessagesAndDoModalReturnsTheResult) {
         Message(WM_KEYDOWN, VK_ESCAPE),
         Message(WM_CLOSE),
         Message(WM_SYSCOMMAND, SC_CLOSE),
-        Message(WM_UPDATE_DONE, 5, -9),
+        Message(kAppDone, 5, -9),
     });
     EXPECT_EQ(5, RunScripted(dialog));
     // Enter and Escape reach OnOK and OnCancel; WM_CLOSE and Close on the system menu end
@@ -117,7 +120,7 @@ TEST(CDialog, MembersRunForTheirMessagesAndDoModalReturnsTheResult) {
 }
 
 TEST(CDialog, IsCentredOnTheWorkArea) {
-    ScriptedDialog dialog({Message(WM_UPDATE_DONE, 1, 0)});
+    ScriptedDialog dialog({Message(kAppDone, 1, 0)});
     RunScripted(dialog);
     RECT area;
     ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0));

@@ -4,6 +4,8 @@
 #include "folderpack/EntryName.h"
 #include "folderpack/NullSink.h"
 
+#include "WalkArchive.h"
+
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -41,11 +43,8 @@ int WalkOnce(const uint8_t* data, size_t size, FpSink& sink, const char* dest) {
     // Kept from input to input, as the extractor keeps them from entry to entry.
     static FpInflater inflater(FpDefaultAllocator());
     static FpReadBuffer buffer(FpDefaultAllocator());
-    FpMemoryInput input(data, size);
-    inflater.Begin();
-    FpReader reader(input, inflater, buffer, dest);
-    int result = reader.Walk(sink);
-    if (result > 0 || result < FP_ERR_EXISTS || result == -5)
+    int result = WalkArchive(data, size, dest, sink, inflater, buffer);
+    if (!FpIsResultCode(result))
         abort(); // only the codes of the format
     return result;
 }

@@ -2,7 +2,7 @@
 // worker never produces. VARNOCK_SCRIPT="CODE,DETAIL[,RELEASE]": moves both bars to their
 // ends the way the worker does (ten entries), waits for the file RELEASE to exist when one is
 // named, then posts WM_UPDATE_DONE with CODE and DETAIL.
-#include "dialogs/Progress.h"
+#include "progress/Progress.h"
 #include "update/UpdateWorker.h"
 
 #include <stdio.h>

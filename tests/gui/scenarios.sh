@@ -66,11 +66,12 @@ install() {
     printf 'TOLVANE WU support 2.3.1\r\n' >"$(unix_of "$server")/bin/VERSION.txt"
 }
 
-# launch EXE [NAME=VALUE...]: starts build/win64/bin/EXE with the temporary folder $launch_temp
-# and these variables.
+# launch EXE [NAME=VALUE...]: starts EXE (a Unix path, or a name in build/win64/bin) with the
+# temporary folder $launch_temp and these variables.
 launch_temp=$temp
 launch() {
-    local exe=$VARNOCK_BIN/$1
+    local exe=$1
+    [[ $exe == /* ]] || exe=$VARNOCK_BIN/$exe
     shift
     mkdir -p "$(unix_of "$launch_temp")"
     must launch "Z:${exe//\//\\}" "TMP=$launch_temp" "TEMP=$launch_temp" \
@@ -161,6 +162,58 @@ expect_failure() {
     expect_log 0 Varnock.cpp "$banner"
 }
 
+# whole_update EXE: the whole update with the demo payload (or one like it), checked end to end.
+whole_update() {
+    install
+    printf '[Agent]\r\nPollMinutes=120\r\nVersion=2.3.1\r\n' >"$(unix_of "$client")/TV/CLI/wuclient.ini"
+    launch "$1"
+    answer_yes
+    shot dialog
+    final_box 'ソフトウェアのアップデートが正常に終了しました。' information
+    must bar "$D" 1000
+    expect_eq "step bar" "${R[*]}" "6 0 6"
+    must bar "$D" 1001
+    expect_eq "file bar" "${R[*]}" "1000 0 1000"
+    # The texts as drawn: the wait text (the second static numbered -1) and the final label.
+    local what
+    for what in "wait text:-1:1" "file label:1002:0"; do
+        IFS=: read -r name id nth <<<"$what"
+        must fit "$D" 102 "$id" "$nth"
+        echo "   $name: drawn ${R[0]} pixels wide, control ${R[1]} pixels (${R[2]})"
+        [ "${R[0]}" -le "${R[1]}" ] || fail "the $name does not fit its control"
+    done
+    must text "$D" 1002
+    local label=${R[0]}
+    [[ $label =~ ^ファイル展開中：\ ([0-9]+)\ ファイル中\ ([0-9]+)\ ファイルを処理完了$ ]] &&
+        [ "${BASH_REMATCH[1]}" == "${BASH_REMATCH[2]}" ] || fail "file label: [$label]"
+    echo "ok: file label [$label]"
+    previous=0
+    for step in "${steps_seen[@]}"; do
+        [ "$step" -ge 0 ] || continue # not readable at that moment
+        [ "$step" -ge "$previous" ] || fail "the step bar went back: ${steps_seen[*]}"
+        previous=$step
+    done
+    finish 0
+
+    # What the setup program installed, and the work folder gone.
+    grep -q '^copied [1-9]' "$(unix_of "$server")/UpdateRecord.txt" ||
+        fail "the setup program left no record"
+    expect_eq "server version" "$(tr -d '\r' <"$(unix_of "$server")/bin/VERSION.txt")" 'TOLVANE WU support 2.4.0'
+    grep -q 'Version=2.4.0' "$(unix_of "$client")/TV/CLI/wuclient.ini" ||
+        fail "the client feature was not updated"
+    [ -d "$(unix_of "$product_tmp")" ] || fail "TMP is gone"
+    [ ! -e "$(unix_of "$product_tmp")/WUTMP" ] || fail "the work folder is still there"
+
+    log_lines
+    expect_eq "log lines" "${#LOG[@]}" 6
+    expect_log 0 Varnock.cpp "$banner"
+    expect_log 1 General.cpp "TOLVANEフォルダ $root\\TOLVANE\\ ."
+    expect_log 2 General.cpp "TOLVANEテンポラリフォルダ $product_tmp\\ ."
+    expect_log 3 General.cpp "TMP@WUフォルダ $product_tmp\\WUTMP\\ ."
+    expect_log 4 General.cpp "圧縮ファイルパス $product_tmp\\WUTMP\\WU.TPK ."
+    expect_log 5 VarnockDlg.cpp 'スレッド終了 wParam = 0 , lParam = 0 .'
+}
+
 case $scenario in
 no)
     # No at the question; the temporary folder's name ends in double-byte characters whose
@@ -191,47 +244,53 @@ enter-no)
     expect_log 1 Varnock.cpp "$banner"
     ;;
 yes)
-    # The whole update with the demo payload.
-    install
-    printf '[Agent]\r\nPollMinutes=120\r\nVersion=2.3.1\r\n' >"$(unix_of "$client")/TV/CLI/wuclient.ini"
-    launch Varnock.exe
-    answer_yes
-    shot dialog
-    final_box 'ソフトウェアのアップデートが正常に終了しました。' information
-    must bar "$D" 1000
-    expect_eq "step bar" "${R[*]}" "6 0 6"
-    must bar "$D" 1001
-    expect_eq "file bar" "${R[*]}" "1000 0 1000"
-    must text "$D" 1002
-    label=${R[0]}
-    [[ $label =~ ^ファイル展開中：\ ([0-9]+)\ ファイル中\ ([0-9]+)\ ファイルを処理完了$ ]] &&
-        [ "${BASH_REMATCH[1]}" == "${BASH_REMATCH[2]}" ] || fail "file label: [$label]"
-    echo "ok: file label [$label]"
-    previous=0
-    for step in "${steps_seen[@]}"; do
-        [ "$step" -ge 0 ] || continue # not readable at that moment
-        [ "$step" -ge "$previous" ] || fail "the step bar went back: ${steps_seen[*]}"
-        previous=$step
+    whole_update Varnock.exe
+    ;;
+signed)
+    # Signed with a throw-away certificate (PEM, then PKCS#12 with its password): it verifies,
+    # fpack embed refuses it, and it updates like the unsigned program.
+    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj '/CN=Varnock test signer' \
+        -addext keyUsage=digitalSignature -addext extendedKeyUsage=codeSigning \
+        -keyout "$work/key.pem" -out "$work/cert.pem" 2>/dev/null || fail "no certificate"
+    openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/cert.p12" \
+        -passout pass:test-secret || fail "no PKCS#12 file"
+    cp "$VARNOCK_BIN/Varnock.exe" "$work/Varnock.exe"
+    cp "$VARNOCK_BIN/Varnock.exe" "$work/VarnockP12.exe"
+    cp "$VARNOCK_BIN/Varnock.exe" "$work/VarnockBad.exe"
+    "$VARNOCK_ROOT/scripts/sign-exe" "$work/Varnock.exe" "$work/cert.pem" "$work/key.pem" ||
+        fail "signing with PEM files failed"
+    SIGN_PASS=test-secret "$VARNOCK_ROOT/scripts/sign-exe" "$work/VarnockP12.exe" "$work/cert.p12" ||
+        fail "signing with a PKCS#12 file failed"
+    for exe in Varnock VarnockP12; do
+        osslsigncode verify -CAfile "$work/cert.pem" -in "$work/$exe.exe" >"$work/verify.txt" 2>&1 ||
+            { cat "$work/verify.txt"; fail "$exe.exe does not verify"; }
+        grep -q 'Message digest algorithm *: SHA256' "$work/verify.txt" || fail "$exe.exe: not SHA-256"
     done
-    finish 0
-
-    # What the setup program installed, and the work folder gone.
-    grep -q '^copied [1-9]' "$(unix_of "$server")/UpdateRecord.txt" ||
-        fail "the setup program left no record"
-    expect_eq "server version" "$(tr -d '\r' <"$(unix_of "$server")/bin/VERSION.txt")" 'TOLVANE WU support 2.4.0'
-    grep -q 'Version=2.4.0' "$(unix_of "$client")/TV/CLI/wuclient.ini" ||
-        fail "the client feature was not updated"
-    [ -d "$(unix_of "$product_tmp")" ] || fail "TMP is gone"
-    [ ! -e "$(unix_of "$product_tmp")/WUTMP" ] || fail "the work folder is still there"
-
-    log_lines
-    expect_eq "log lines" "${#LOG[@]}" 6
-    expect_log 0 Varnock.cpp "$banner"
-    expect_log 1 General.cpp "TOLVANEフォルダ $root\\TOLVANE\\ ."
-    expect_log 2 General.cpp "TOLVANEテンポラリフォルダ $product_tmp\\ ."
-    expect_log 3 General.cpp "TMP@WUフォルダ $product_tmp\\WUTMP\\ ."
-    expect_log 4 General.cpp "圧縮ファイルパス $product_tmp\\WUTMP\\WU.TPK ."
-    expect_log 5 VarnockDlg.cpp 'スレッド終了 wParam = 0 , lParam = 0 .'
+    echo "ok: signed and verified: $(grep -m1 'Signer.s certificate' -A1 "$work/verify.txt" | tail -n1)"
+    SIGN_PASS=wrong "$VARNOCK_ROOT/scripts/sign-exe" "$work/VarnockBad.exe" "$work/cert.p12" \
+        2>"$work/err.txt" && fail "a wrong password signed"
+    expect_eq "one line for a failed signing" "$(wc -l <"$work/err.txt")" 1
+    [ ! -e "$work/VarnockBad.exe" ] || fail "the unsigned program was left after a failed signing"
+    wine "$VARNOCK_BIN/fpack.exe" embed "Z:$work/Varnock.exe" "Z:$VARNOCK_BIN/../demo/payload" \
+        "Z:$work/out.exe" 2>"$work/err.txt" >/dev/null && fail "fpack embed took a signed stub"
+    grep -q 'sign after embedding' "$work/err.txt" || fail "embed: $(cat "$work/err.txt")"
+    whole_update "$work/Varnock.exe"
+    ;;
+embedded)
+    # A new payload (the demo's and one more file) put into the built program by fpack.exe, with
+    # another version: the result runs and installs the new file.
+    cp -r "$VARNOCK_BIN/../demo/payload" "$work/payload"
+    printf 'added by fpack embed\r\n' >"$work/payload/server/bin/EMBEDDED.txt"
+    wine "$VARNOCK_BIN/fpack.exe" embed "Z:$VARNOCK_BIN/Varnock.exe" "Z:$work/payload" \
+        "Z:$work/Embedded.exe" --version 2.4.0.17 || fail "fpack embed failed"
+    # The version strings are UTF-16: without their NUL bytes they read as ASCII.
+    LC_ALL=C tr -d '\000' <"$work/Embedded.exe" >"$work/Embedded.txt"
+    for key in FileVersion ProductVersion; do
+        LC_ALL=C grep -q "${key}2\.4\.0\.17" "$work/Embedded.txt" || fail "$key was not restamped"
+    done
+    whole_update "$work/Embedded.exe"
+    expect_eq "the new file installed" "$(tr -d '\r' <"$(unix_of "$server")/bin/EMBEDDED.txt")" \
+        'added by fpack embed'
     ;;
 not-server)
     install

@@ -3,7 +3,7 @@
 
 #include "TestFiles.h"
 
-#include "dialogs/Progress.h"
+#include "progress/Progress.h"
 #include "log/Log.h"
 #include "sys/Folder.h"
 #include "update/UpdateWorker.h"

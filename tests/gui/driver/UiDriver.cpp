@@ -50,6 +50,7 @@ HANDLE g_process = nullptr;
 DWORD g_processId = 0;
 // Every process launched before the current one, kept open for `use`.
 std::vector<std::pair<DWORD, HANDLE>> g_earlier;
+std::wstring g_program; // the program launched last
 
 std::wstring Widen(const std::string& text) {
     if (text.empty())
@@ -209,6 +210,7 @@ void CommandLaunch(const std::vector<std::string>& args) {
                         nullptr, &startup, &info))
         return Fail("CreateProcess error " + std::to_string(GetLastError()));
     CloseHandle(info.hThread);
+    g_program = program;
     g_process = info.hProcess;
     g_processId = info.dwProcessId;
     Ok(std::to_string(info.dwProcessId));
@@ -266,6 +268,85 @@ void CommandText(const std::vector<std::string>& args) {
     if (!hwnd || !IsWindow(hwnd))
         return Fail("no such window");
     Ok(Escape(WindowText(hwnd)));
+}
+
+// A hidden copy of dialog template `id` of the program launched last, made in this process: its
+// controls have the fonts that the dialog manager made for the program's own dialog (a font
+// handle of another process cannot be used here). Destroyed with the object.
+class DialogCopy {
+public:
+    explicit DialogCopy(WORD id) {
+        m_module = LoadLibraryExW(g_program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        HRSRC info =
+            m_module ? FindResourceW(m_module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5)) : nullptr;
+        HGLOBAL loaded = info ? LoadResource(m_module, info) : nullptr;
+        const BYTE* data = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+        DWORD size = info ? SizeofResource(m_module, info) : 0;
+        if (!data || size < 16)
+            return;
+        std::vector<BYTE> copy(data, data + size);
+        // The style is at offset 12 of a DLGTEMPLATEEX (it starts 1, 0xFFFF), else at 0.
+        size_t style = copy[0] == 1 && copy[2] == 0xFF && copy[3] == 0xFF ? 12 : 0;
+        copy[style + 3] &= ~(WS_VISIBLE >> 24);
+        m_dialog = CreateDialogIndirectParamW(
+            m_module, reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()), nullptr,
+            [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    }
+    ~DialogCopy() {
+        if (m_dialog)
+            DestroyWindow(m_dialog);
+        if (m_module)
+            FreeLibrary(m_module);
+    }
+    HWND Get() const { return m_dialog; }
+
+private:
+    DialogCopy(const DialogCopy&) = delete;
+    DialogCopy& operator=(const DialogCopy&) = delete;
+    HMODULE m_module = nullptr;
+    HWND m_dialog = nullptr;
+};
+
+// The `skip`+1st child of `parent` (in template order) with control identifier `id`: several
+// statics share the identifier -1.
+HWND NthChild(HWND parent, int id, long long skip) {
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (GetDlgCtrlID(child) == id && skip-- == 0)
+            return child;
+    }
+    return nullptr;
+}
+
+// fit HWND TEMPLATE ID [N]: for the N+1st control ID (default the first) of dialog HWND, made
+// from dialog template TEMPLATE of the program launched last, the width in pixels of the
+// control's current text drawn in the control's font, the width of its client area and the
+// font's face name.
+void CommandFit(const std::vector<std::string>& args) {
+    if (args.size() < 4)
+        return Fail("usage: fit HWND TEMPLATE ID [N]");
+    int id = static_cast<int>(Number(args[3]));
+    long long skip = args.size() > 4 ? Number(args[4]) : 0;
+    HWND control = NthChild(Window(args[1]), id, skip);
+    if (!control)
+        return Fail("no such control");
+    DialogCopy dialog(static_cast<WORD>(Number(args[2])));
+    HWND twin = dialog.Get() ? NthChild(dialog.Get(), id, skip) : nullptr;
+    HFONT font = twin ? reinterpret_cast<HFONT>(SendMessageW(twin, WM_GETFONT, 0, 0)) : nullptr;
+    if (!font)
+        return Fail("the dialog template or its font cannot be made here");
+    HDC dc = GetDC(twin);
+    HGDIOBJ previous = SelectObject(dc, font);
+    std::wstring text = Widen(WindowText(control));
+    SIZE extent = {};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    wchar_t face[LF_FACESIZE] = L"";
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    SelectObject(dc, previous);
+    ReleaseDC(twin, dc);
+    RECT client = {};
+    GetClientRect(control, &client);
+    Ok(std::to_string(extent.cx) + "\t" + std::to_string(client.right - client.left) + "\t" +
+       Narrow(face));
 }
 
 bool ReadBar(HWND bar, long long* pos, long long* low, long long* high) {
@@ -628,6 +709,8 @@ int main() {
             CommandText(args);
         else if (command == "bar")
             CommandBar(args);
+        else if (command == "fit")
+            CommandFit(args);
         else if (command == "box")
             CommandBox(args);
         else if (command == "click")

@@ -1,4 +1,4 @@
-#include "framework/CString.h"
+#include "base/CString.h"
 
 #include <stdlib.h>
 #include <string.h>

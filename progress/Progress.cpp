@@ -1,4 +1,4 @@
-#include "dialogs/Progress.h"
+#include "progress/Progress.h"
 
 #include <commctrl.h>
 

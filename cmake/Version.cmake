@@ -1,0 +1,36 @@
+# The version that the version resource carries: VARNOCK_VERSION (make VERSION=a.b.c.d), or the
+# project's own when empty. Written to generated/VarnockVersion.h for the resource script:
+#   VARNOCK_VERSION_BINARY  a,b,c,d   (FILEVERSION, PRODUCTVERSION)
+#   VARNOCK_VERSION_TEXT    "a.b.c.d" (the FileVersion and ProductVersion strings)
+set(VARNOCK_VERSION "" CACHE STRING "Version stamped into the executables (empty: the project's)")
+
+function(varnock_write_version_header)
+    set(version "${VARNOCK_VERSION}")
+    if(version STREQUAL "")
+        set(version "${PROJECT_VERSION}")
+    endif()
+    if(NOT version MATCHES "^[0-9]+(\\.[0-9]+)?(\\.[0-9]+)?(\\.[0-9]+)?$")
+        message(FATAL_ERROR "VERSION=${version}: expected one to four numbers joined by dots")
+    endif()
+    string(REPLACE "." ";" parts "${version}")
+    list(LENGTH parts count)
+    while(count LESS 4)
+        list(APPEND parts 0)
+        math(EXPR count "${count} + 1")
+    endwhile()
+    foreach(part ${parts})
+        if(part GREATER 65535)
+            message(FATAL_ERROR "VERSION=${version}: each part must be 0 to 65535")
+        endif()
+    endforeach()
+    list(JOIN parts "," binary)
+    list(JOIN parts "." text)
+    set(VARNOCK_VERSION_FULL "${text}" PARENT_SCOPE)
+    set(VARNOCK_VERSION_HEADER ${CMAKE_BINARY_DIR}/generated/VarnockVersion.h PARENT_SCOPE)
+    # Rewritten only when the version changes, so that the resources are compiled again then.
+    file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/VarnockVersion.h CONTENT
+        "// Generated from VARNOCK_VERSION by cmake/Version.cmake.\n#pragma once\n#define VARNOCK_VERSION_BINARY ${binary}\n#define VARNOCK_VERSION_TEXT \"${text}\"\n")
+endfunction()
+
+varnock_write_version_header()
+include_directories(${CMAKE_BINARY_DIR}/generated)

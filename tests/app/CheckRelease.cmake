@@ -1,0 +1,26 @@
+# Fails unless the shipped executable EXE is what a release needs: the subsystem version 6.1
+# (Windows 7, the oldest the programs load on), no link time, no debug sections, and neither
+# the source folder SOURCE nor the build folder BUILD anywhere in its bytes.
+# Run with: cmake -DOBJDUMP=... -DEXE=... -DSOURCE=... -DBUILD=... -P CheckRelease.cmake
+cmake_minimum_required(VERSION 3.20)
+execute_process(COMMAND ${OBJDUMP} -p -h ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${OBJDUMP} -p -h ${EXE} failed")
+endif()
+foreach(field "MajorSubsystemVersion\t6" "MinorSubsystemVersion\t1" "Time/Date\t\tThu Jan  1 00:00:00 1970")
+    string(FIND "${dump}" "${field}" at)
+    if(at EQUAL -1)
+        string(REGEX MATCH "[^\n]*(Subsystem|Time/Date)[^\n]*" seen "${dump}")
+        message(FATAL_ERROR "${EXE}: no \"${field}\" in the header (${seen})")
+    endif()
+endforeach()
+if(dump MATCHES "\\.debug_")
+    message(FATAL_ERROR "${EXE} carries debug sections: it is not stripped")
+endif()
+foreach(folder "${SOURCE}" "${BUILD}")
+    file(STRINGS ${EXE} hits LIMIT_COUNT 1 REGEX "${folder}")
+    if(hits)
+        message(FATAL_ERROR "${EXE} names the folder ${folder}: ${hits}")
+    endif()
+endforeach()
+message(STATUS "${EXE}: subsystem 6.1, no time stamp, stripped, no build paths")

@@ -1,0 +1,309 @@
+// `fpack embed`: a copy of a built Varnock.exe around another payload, written by Windows' own
+// resource update functions and read back before it is kept.
+#include "tools/FpackCommands.h"
+
+#include "folderpack/FolderPacker.h"
+#include "folderpack/NullSink.h"
+#include "folderpack/PackTimes.h"
+#include "sys/Sha256.h"
+#include "tools/PeImage.h"
+#include "tools/VersionResource.h"
+
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <set>
+
+namespace {
+
+const char kPayloadType[] = "IDH_FILE";
+const char kDigestType[] = "IDH_DIGEST";
+const WORD kPayloadId = 130;
+const DWORD kStubLimit = 256u << 20;    // far beyond any updater
+const DWORD kArchiveLimit = 0x7fffffff; // what a resource's DWORD size and the hash accept
+
+int Failure(const std::string& message) {
+    fprintf(stderr, "fpack: embed: %s\n", message.c_str());
+    return 1;
+}
+
+// An executable loaded as data, for its resources only.
+class ResourceModule {
+public:
+    explicit ResourceModule(const char* path)
+        : m_module(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+    ~ResourceModule() {
+        if (m_module)
+            FreeLibrary(m_module);
+    }
+    HMODULE Get() const { return m_module; }
+
+private:
+    ResourceModule(const ResourceModule&) = delete;
+    ResourceModule& operator=(const ResourceModule&) = delete;
+    HMODULE m_module;
+};
+
+// One resource: its type and name as text ("#130" for a number) and its language.
+struct ResourceKey {
+    std::string type;
+    std::string name;
+    WORD language;
+};
+
+std::string ResourceText(LPCSTR id) {
+    if (IS_INTRESOURCE(id))
+        return "#" + std::to_string(reinterpret_cast<ULONG_PTR>(id));
+    return id;
+}
+
+BOOL CALLBACK CollectLanguage(HMODULE, LPCSTR type, LPCSTR name, WORD language, LONG_PTR list) {
+    reinterpret_cast<std::vector<ResourceKey>*>(list)->push_back(
+        {ResourceText(type), ResourceText(name), language});
+    return TRUE;
+}
+
+BOOL CALLBACK CollectName(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR list) {
+    EnumResourceLanguagesA(module, type, name, CollectLanguage, list);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectType(HMODULE module, LPSTR type, LONG_PTR list) {
+    EnumResourceNamesA(module, type, CollectName, list);
+    return TRUE;
+}
+
+// Every resource of the executable at `path`. 1, or 0 when it cannot be loaded.
+int ListResources(const char* path, std::vector<ResourceKey>& resources) {
+    ResourceModule module(path);
+    if (!module.Get())
+        return 0;
+    EnumResourceTypesA(module.Get(), CollectType, reinterpret_cast<LONG_PTR>(&resources));
+    return 1;
+}
+
+// The bytes of resource type/id/language of the executable at `path`. 1, or 0 when missing.
+int ReadResource(const char* path, LPCSTR type, LPCSTR id, WORD language,
+                 std::vector<unsigned char>& bytes) {
+    ResourceModule module(path);
+    HRSRC info = module.Get() ? FindResourceExA(module.Get(), type, id, language) : nullptr;
+    HGLOBAL loaded = info ? LoadResource(module.Get(), info) : nullptr;
+    const unsigned char* data =
+        loaded ? static_cast<const unsigned char*>(LockResource(loaded)) : nullptr;
+    if (!data)
+        return 0;
+    bytes.assign(data, data + SizeofResource(module.Get(), info));
+    return 1;
+}
+
+// The whole file at `path` if it holds at most `limit` bytes. 1, or 0 with `error` set.
+int ReadWholeFile(const char* path, DWORD limit, std::vector<unsigned char>& bytes,
+                  std::string& error) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = "cannot open \"" + std::string(path) + "\"";
+        return 0;
+    }
+    LARGE_INTEGER size = {};
+    int ok = GetFileSizeEx(file, &size) && size.QuadPart <= LONGLONG(limit);
+    if (ok) {
+        bytes.resize(size_t(size.QuadPart));
+        DWORD done = 0;
+        for (size_t at = 0; ok && at < bytes.size(); at += done) {
+            DWORD chunk = DWORD(bytes.size() - at < 0x1000000 ? bytes.size() - at : 0x1000000);
+            ok = ReadFile(file, &bytes[at], chunk, &done, nullptr) && done == chunk;
+        }
+    }
+    CloseHandle(file);
+    if (!ok)
+        error = "cannot read \"" + std::string(path) + "\" (or it is larger than " +
+                std::to_string(limit) + " bytes)";
+    return ok;
+}
+
+// The payload: FOLDER packed as `fpack create` packs it, or a FolderPack file read and tested.
+int LoadPayload(const char* source, std::vector<unsigned char>& archive, std::string& error) {
+    DWORD attributes = GetFileAttributesA(source);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        std::unique_ptr<FpSourceTree> tree = FpOpenSourceTree(source);
+        std::vector<FpPackEntry> entries;
+        if (FpCollectEntries(*tree, entries, error) != FP_OK)
+            return 0;
+        if (const char* epoch = getenv("SOURCE_DATE_EPOCH")) {
+            uint64_t limit = 0;
+            if (!FpParseSourceDateEpoch(epoch, &limit)) {
+                error = "SOURCE_DATE_EPOCH is not a count of seconds";
+                return 0;
+            }
+            FpClampTimes(entries, limit);
+        }
+        FpMemoryOutput out;
+        FpPackOptions options;
+        if (FpPack(*tree, entries, out, options, error) != FP_OK)
+            return 0;
+        if (out.bytes.size() > kArchiveLimit) {
+            error = "the packed folder is larger than a resource can hold";
+            return 0;
+        }
+        archive.swap(out.bytes);
+        return 1;
+    }
+    if (!ReadWholeFile(source, kArchiveLimit, archive, error))
+        return 0;
+    FpMemoryInput input(archive.data(), archive.size());
+    FpInflater inflater(FpDefaultAllocator());
+    FpReadBuffer buffer(FpDefaultAllocator());
+    inflater.Begin();
+    FpReader reader(input, inflater, buffer, "");
+    FpNullSink sink;
+    int result = reader.Walk(sink);
+    if (result != FP_OK) {
+        error = "\"" + std::string(source) + "\" is not a sound FolderPack archive (" +
+                FpResultName(result) + " at entry " + std::to_string(reader.EntryIndex()) + ")";
+        return 0;
+    }
+    return 1;
+}
+
+// Reads the written copy back: every resource in `language`, exactly one payload and one digest,
+// and both as written. An empty text, or what is wrong.
+std::string CheckResult(const char* path, WORD language, const std::vector<unsigned char>& archive,
+                        const char* digest) {
+    std::vector<ResourceKey> resources;
+    if (!ListResources(path, resources))
+        return "the written copy cannot be loaded";
+    int payloads = 0, digests = 0;
+    for (const ResourceKey& key : resources) {
+        if (key.language != language)
+            return "resource " + key.type + " " + key.name + " is not in the stub's language";
+        payloads += key.type == kPayloadType && key.name == "#130";
+        digests += key.type == kDigestType && key.name == "#130";
+    }
+    if (payloads != 1 || digests != 1)
+        return "the written copy holds " + std::to_string(payloads) + " payloads and " +
+               std::to_string(digests) + " digests";
+    std::vector<unsigned char> bytes;
+    if (!ReadResource(path, kPayloadType, MAKEINTRESOURCEA(kPayloadId), language, bytes) ||
+        bytes != archive)
+        return "the payload read back differs from the one written";
+    if (!ReadResource(path, kDigestType, MAKEINTRESOURCEA(kPayloadId), language, bytes) ||
+        std::string(bytes.begin(), bytes.end()) != digest)
+        return "the digest read back differs from the one written";
+    return std::string();
+}
+
+// Replaces the payload, its digest and, with `version`, the version resource of the file `path`
+// (a copy of the stub). An empty text, or what failed.
+std::string Rewrite(const char* path, const std::vector<ResourceKey>& old, WORD language,
+                    std::vector<unsigned char>& archive, const char* digest,
+                    const std::vector<unsigned char>* version) {
+    HANDLE update = BeginUpdateResourceA(path, FALSE);
+    if (!update)
+        return "cannot open the copy for its resources (error " + std::to_string(GetLastError()) +
+               ")";
+    int ok = 1;
+    // Every language of the old payload and digest goes, so that exactly one of each remains.
+    for (const ResourceKey& key : old) {
+        if (key.name == "#130" && (key.type == kPayloadType || key.type == kDigestType))
+            ok = ok && UpdateResourceA(update, key.type.c_str(), MAKEINTRESOURCEA(kPayloadId),
+                                       key.language, nullptr, 0);
+    }
+    ok = ok && UpdateResourceA(update, kPayloadType, MAKEINTRESOURCEA(kPayloadId), language,
+                               archive.data(), DWORD(archive.size()));
+    ok = ok && UpdateResourceA(update, kDigestType, MAKEINTRESOURCEA(kPayloadId), language,
+                               const_cast<char*>(digest), 2 * SHA256_DIGEST_SIZE);
+    if (version)
+        ok = ok &&
+             UpdateResourceA(update, MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1), language,
+                             const_cast<unsigned char*>(version->data()), DWORD(version->size()));
+    DWORD error = ok ? 0 : GetLastError();
+    if (!EndUpdateResourceA(update, ok ? FALSE : TRUE) && ok) {
+        ok = 0;
+        error = GetLastError();
+    }
+    return ok ? std::string()
+              : "Windows could not rewrite the resources (error " + std::to_string(error) + ")";
+}
+
+} // namespace
+
+int EmbedCommand(const FpackArgs& args) {
+    uint16_t parts[4] = {};
+    if (args.version && !ParseVersion(args.version, parts))
+        return Failure("--version takes one to four numbers from 0 to 65535 joined by dots");
+
+    std::string error;
+    std::vector<unsigned char> stub;
+    if (!ReadWholeFile(args.stub, kStubLimit, stub, error))
+        return Failure(error);
+    PeFacts facts = {};
+    if (!PeReadFacts(stub.data(), stub.size(), &facts))
+        return Failure("\"" + std::string(args.stub) + "\" is not a Windows executable");
+    // Windows rewrites the sections after the resources but not the header's pointer to the
+    // symbols at the end of the file, which would then point into the payload.
+    if (facts.hasSymbols)
+        return Failure("\"" + std::string(args.stub) +
+                       "\" is not stripped: embed into the release build");
+    if (facts.isSigned)
+        return Failure("\"" + std::string(args.stub) +
+                       "\" is signed, and a new payload would break its signature: embed into "
+                       "the unsigned build and sign after embedding");
+
+    // The language of every resource but the payload and its digest: the payload joins it.
+    std::vector<ResourceKey> resources;
+    if (!ListResources(args.stub, resources))
+        return Failure("cannot read the resources of \"" + std::string(args.stub) + "\"");
+    std::set<WORD> languages;
+    int payloads = 0;
+    for (const ResourceKey& key : resources) {
+        int ours = key.name == "#130" && (key.type == kPayloadType || key.type == kDigestType);
+        payloads += ours && key.type == kPayloadType;
+        if (!ours)
+            languages.insert(key.language);
+    }
+    if (payloads == 0)
+        return Failure("\"" + std::string(args.stub) + "\" carries no payload: not an updater");
+    if (languages.size() != 1)
+        return Failure("the resources of \"" + std::string(args.stub) +
+                       "\" are not in one language");
+    WORD language = *languages.begin();
+
+    std::vector<unsigned char> version;
+    if (args.version) {
+        std::vector<unsigned char> old;
+        if (!ReadResource(args.stub, MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1), language, old) ||
+            !RestampVersion(old, parts, version))
+            return Failure("the version resource of \"" + std::string(args.stub) +
+                           "\" is missing or malformed");
+    }
+
+    std::vector<unsigned char> archive;
+    if (!LoadPayload(args.folder, archive, error))
+        return Failure(error);
+    char digest[2 * SHA256_DIGEST_SIZE + 1];
+    if (!Sha256Hex(archive.data(), archive.size(), digest))
+        return Failure("cannot hash the payload (CNG)");
+
+    // Written beside the output and renamed at the end: a failed run leaves no partial file.
+    std::string temporary = std::string(args.output) + ".partial";
+    if (!CopyFileA(args.stub, temporary.c_str(), FALSE) ||
+        !SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL))
+        error = "cannot create \"" + temporary + "\"";
+    if (error.empty())
+        error = Rewrite(temporary.c_str(), resources, language, archive, digest,
+                        args.version ? &version : nullptr);
+    if (error.empty())
+        error = CheckResult(temporary.c_str(), language, archive, digest);
+    if (error.empty() && !MoveFileExA(temporary.c_str(), args.output, MOVEFILE_REPLACE_EXISTING))
+        error = "cannot rename \"" + temporary + "\" to \"" + args.output + "\"";
+    if (!error.empty()) {
+        DeleteFileA(temporary.c_str());
+        return Failure(error);
+    }
+    printf("%s: payload of %llu bytes (sha256 %s), language 0x%04x\n", args.output,
+           (unsigned long long)archive.size(), digest, language);
+    return 0;
+}
