@@ -6,6 +6,8 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -84,11 +86,16 @@ struct Job {
 struct Bytes {
     std::unique_ptr<unsigned char[]> data;
     uint32_t capacity = 0;
-    void Reserve(uint32_t length) {
+    // 0 when the bytes cannot be had (nothing is then held).
+    int Reserve(uint32_t length) {
         if (length > capacity) {
-            data.reset(new unsigned char[length]);
+            capacity = 0;
+            data.reset(new (std::nothrow) unsigned char[length]);
+            if (!data)
+                return 0;
             capacity = length;
         }
+        return 1;
     }
 };
 
@@ -135,10 +142,13 @@ private:
 
 void Packer::Process(size_t index, Slot& slot, FpChunkCompressor& compressor) {
     const Job& job = m_jobs[index];
-    slot.raw.Reserve(job.length);
-    slot.packed.Reserve(job.length);
     slot.error.clear();
     slot.packedLength = 0;
+    if (!slot.raw.Reserve(job.length) || !slot.packed.Reserve(job.length)) {
+        slot.result = FP_ERR_NOMEM;
+        slot.error = "out of memory";
+        return;
+    }
     slot.result = m_tree.ReadAt(m_entries[job.entry].source, job.offset, slot.raw.data.get(),
                                 job.length, slot.error);
     if (slot.result == FP_OK) {
@@ -259,21 +269,34 @@ int Packer::Run(std::string& error) {
         }
     }
     std::vector<std::thread> threads;
-    if (m_options.threads == 1) {
-        m_compressor.reset(new FpChunkCompressor(m_options.level));
-        m_slots.resize(1);
-    } else {
-        // Room for the threads to run well ahead of a large chunk still being compressed,
-        // bounded so that many threads do not hold more than 64 chunks in flight, and so that the
-        // slots' raw and packed bytes stay within FP_PACK_THREAD_BUDGET per thread.
-        size_t slots = size_t(m_options.threads) * 8;
-        size_t fit = size_t(m_options.threads) * (FP_PACK_THREAD_BUDGET / 2 / m_options.chunkSize);
-        slots = std::min(std::min(slots, fit), size_t(64));
-        m_slots.resize(std::max(slots, size_t(m_options.threads)));
-        for (int i = 0; i < m_options.threads; i++)
-            threads.emplace_back(&Packer::Work, this);
+    int result;
+    // Threads that cannot start, or memory that runs out here, end the run with a code; the
+    // threads already started are stopped and joined either way.
+    try {
+        if (m_options.threads == 1) {
+            m_compressor.reset(new FpChunkCompressor(m_options.level));
+            m_slots.resize(1);
+        } else {
+            // Room for the threads to run well ahead of a large chunk still being compressed,
+            // bounded so that many threads do not hold more than 64 chunks in flight, and so that
+            // the slots' raw and packed bytes stay within FP_PACK_THREAD_BUDGET per thread.
+            size_t slots = size_t(m_options.threads) * 8;
+            size_t fit =
+                size_t(m_options.threads) * (FP_PACK_THREAD_BUDGET / 2 / m_options.chunkSize);
+            slots = std::min(std::min(slots, fit), size_t(64));
+            m_slots.resize(std::max(slots, size_t(m_options.threads)));
+            threads.reserve(size_t(m_options.threads));
+            for (int i = 0; i < m_options.threads; i++)
+                threads.emplace_back(&Packer::Work, this);
+        }
+        result = WriteEntries(error);
+    } catch (const std::bad_alloc&) {
+        result = FP_ERR_NOMEM;
+        error = "out of memory";
+    } catch (const std::system_error& e) {
+        result = FP_ERR_NOMEM;
+        error = std::string("cannot start a thread: ") + e.what();
     }
-    int result = WriteEntries(error);
     Stop();
     for (std::thread& thread : threads)
         thread.join();

@@ -27,6 +27,10 @@ expect_line() { # description, file, pattern
 
 check "create" 0 "$fpack" create "$dir/a.fpk" "$dir/src" --threads 2
 check "no partial archive left" 1 test -e "$dir/a.fpk.partial"
+# Too little address space for the packing threads: one line and status 1, not an abort.
+check "create without room for its threads" 1 bash -c 'ulimit -v 20000 && exec "$0" create "$1" "$2" --threads 2' "$fpack" "$dir/nomem.fpk" "$dir/src"
+expect_line "create without room for its threads" "$dir/err.txt" '^fpack: create: FP_ERR_NOMEM: '
+check "no partial archive after running out" 1 test -e "$dir/nomem.fpk.partial"
 check "list" 0 "$fpack" list "$dir/a.fpk"
 expect_line "list shows a folder" "$dir/out.txt" '^FLDR  *-  [0-9-]* [0-9:]*  docs\\sub\\$'
 expect_line "list shows a file" "$dir/out.txt" '^FILE  *800  [0-9-]* [0-9:]*  docs\\readme.txt$'
