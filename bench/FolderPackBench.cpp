@@ -5,10 +5,10 @@
 // and the peak memory of fpack on an archive made to need as much as it ever may.
 #include "bench/BenchTree.h"
 
-#include "folderpack/FolderPackReader.h"
-#include "folderpack/FolderPackWriter.h"
-#include "folderpack/NullSink.h"
-#include "folderpack/WholeInflater.h"
+#include "folderpack/core/FolderPackReader.h"
+#include "folderpack/core/FolderPackWriter.h"
+#include "folderpack/core/NullSink.h"
+#include "folderpack/pack/WholeInflater.h"
 
 #include <fcntl.h>
 #include <spawn.h>

@@ -7,11 +7,15 @@ foreach(layer ${VARNOCK_LAYERS})
     file(GLOB_RECURSE sources ${PROJECT_SOURCE_DIR}/${layer}/*.cpp ${PROJECT_SOURCE_DIR}/${layer}/*.h
          ${PROJECT_SOURCE_DIR}/${layer}/*.c ${PROJECT_SOURCE_DIR}/${layer}/*.rc)
     foreach(source ${sources})
+        varnock_layer_of(${source} own)
+        if(NOT own STREQUAL layer)
+            continue() # in a deeper layer, checked as that one
+        endif()
         file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"/]+/")
         foreach(line ${includes})
-            string(REGEX REPLACE "^[^\"]*\"([^\"/]+)/.*" "\\1" used "${line}")
-            if(used IN_LIST VARNOCK_LAYERS AND NOT used STREQUAL layer
-               AND NOT used IN_LIST VARNOCK_LAYER_${layer})
+            string(REGEX REPLACE "^[^\"]*\"([^\"]+)\".*" "\\1" header "${line}")
+            varnock_layer_of_relative("${header}" used)
+            if(used AND NOT used STREQUAL layer AND NOT used IN_LIST VARNOCK_LAYER_${layer})
                 file(RELATIVE_PATH shown ${PROJECT_SOURCE_DIR} ${source})
                 message(SEND_ERROR "layers: ${shown} includes ${used}/, which ${layer}/ may not use")
                 math(EXPR failures "${failures} + 1")

@@ -1,8 +1,9 @@
 # The layers: which folders the sources of each folder may include besides their own, and so
 # which of our libraries each folder's libraries may link. Every edge points down; tests/ may
-# use anything. README.md draws the same table.
-set(VARNOCK_LAYERS base progress res sys framework log folderpack update dialogs app tools bench
-    demo)
+# use anything. A layer is a top folder or a sub-folder (folderpack/core); a path belongs to the
+# longest layer it lies in. README.md draws the same table.
+set(VARNOCK_LAYERS base progress res sys framework log folderpack/core folderpack/pack
+    folderpack/extract update dialogs app tools bench demo)
 set(VARNOCK_LAYER_base)
 set(VARNOCK_LAYER_progress)
 set(VARNOCK_LAYER_res)
@@ -10,22 +11,34 @@ set(VARNOCK_LAYER_demo)
 set(VARNOCK_LAYER_sys base)
 set(VARNOCK_LAYER_framework base)
 set(VARNOCK_LAYER_log base sys)
-set(VARNOCK_LAYER_folderpack sys) # the Windows extractor only; the portable core uses none
-set(VARNOCK_LAYER_update base sys log folderpack progress)
+set(VARNOCK_LAYER_folderpack/core)
+set(VARNOCK_LAYER_folderpack/pack folderpack/core sys) # sys/: the Windows source tree only
+set(VARNOCK_LAYER_folderpack/extract folderpack/core sys)
+set(VARNOCK_LAYER_update base sys log folderpack/core folderpack/extract progress)
 set(VARNOCK_LAYER_dialogs base framework log progress res update)
 set(VARNOCK_LAYER_app base framework log res dialogs update)
-set(VARNOCK_LAYER_tools sys folderpack)
-set(VARNOCK_LAYER_bench folderpack)
+set(VARNOCK_LAYER_tools sys folderpack/core folderpack/pack folderpack/extract)
+set(VARNOCK_LAYER_bench folderpack/core folderpack/pack)
 
-# The folder of ours that holds `path` (a file or folder), or "" when it is none of the layers.
+# The layer that holds `relative` (a path below the source root, as an include names it): the
+# longest layer that is `relative` itself or one of its leading folders, or "" when none is.
+function(varnock_layer_of_relative relative out)
+    set(found "")
+    foreach(layer ${VARNOCK_LAYERS})
+        string(LENGTH "${layer}" length)
+        string(LENGTH "${found}" found_length)
+        if(length GREATER found_length AND (relative STREQUAL layer OR relative MATCHES "^${layer}/"))
+            set(found ${layer})
+        endif()
+    endforeach()
+    set(${out} "${found}" PARENT_SCOPE)
+endfunction()
+
+# The layer that holds `path` (an absolute file or folder), or "" when it is none of the layers.
 function(varnock_layer_of path out)
     file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR} ${path})
-    string(REGEX REPLACE "/.*" "" top "${relative}")
-    if(top IN_LIST VARNOCK_LAYERS)
-        set(${out} ${top} PARENT_SCOPE)
-    else()
-        set(${out} "" PARENT_SCOPE)
-    endif()
+    varnock_layer_of_relative("${relative}" layer)
+    set(${out} "${layer}" PARENT_SCOPE)
 endfunction()
 
 # Fails the configure step when a library of one layer links a library of a layer it may not

@@ -6,23 +6,62 @@
 static const char EXTENDED_PREFIX[] = "\\\\?\\";
 static const char EXTENDED_UNC_PREFIX[] = "\\\\?\\UNC";
 
-size_t BuildExtendedPath(const char* path, char* out, size_t capacity) {
+namespace {
+
+// The one place the prefix is built, for narrow and wide paths alike: "\\?\" + path, or
+// "\\?\UNC" + path without its first character when it begins with two backslashes.
+template <typename Char> size_t BuildExtended(const Char* path, Char* out, size_t capacity) {
     if (!path || !out || capacity == 0)
         return 0;
-    out[0] = '\0';
+    out[0] = 0;
     const char* prefix = EXTENDED_PREFIX;
-    const char* rest = path;
+    const Char* rest = path;
     if (path[0] == '\\' && path[1] == '\\') {
         prefix = EXTENDED_UNC_PREFIX;
         rest = path + 1;
     }
     size_t prefixLength = strlen(prefix);
-    size_t restLength = strnlen(rest, capacity);
+    size_t restLength = 0;
+    while (restLength < capacity && rest[restLength])
+        restLength++;
     if (prefixLength + restLength + 1 > capacity)
         return 0;
-    memcpy(out, prefix, prefixLength);
-    memcpy(out + prefixLength, rest, restLength + 1);
+    for (size_t i = 0; i < prefixLength; i++)
+        out[i] = Char(prefix[i]);
+    for (size_t i = 0; i <= restLength; i++)
+        out[prefixLength + i] = rest[i];
     return prefixLength + restLength;
+}
+
+// Whether a wide path is in the extended form already.
+int IsExtendedW(const WCHAR* path) {
+    if (!path)
+        return 0;
+    for (size_t i = 0; EXTENDED_PREFIX[i]; i++) {
+        if (path[i] != WCHAR(EXTENDED_PREFIX[i]))
+            return 0;
+    }
+    return 1;
+}
+
+} // namespace
+
+size_t BuildExtendedPath(const char* path, char* out, size_t capacity) {
+    return BuildExtended(path, out, capacity);
+}
+
+size_t BuildExtendedPathW(const WCHAR* path, WCHAR* out, size_t capacity) {
+    if (path && IsExtendedW(path)) {
+        size_t length = wcsnlen(path, capacity);
+        if (!out || length + 1 > capacity) {
+            if (out && capacity > 0)
+                out[0] = 0;
+            return 0;
+        }
+        memcpy(out, path, (length + 1) * sizeof(WCHAR));
+        return length;
+    }
+    return BuildExtended(path, out, capacity);
 }
 
 namespace {

@@ -43,3 +43,7 @@ BOOL LongCreateDirectory(const char* path, LPSECURITY_ATTRIBUTES sa);
 // buffer of `capacity` bytes. Returns the length written without the NUL, or 0 (with `out`
 // holding the empty string when capacity allows) when it does not fit or an argument is null.
 size_t BuildExtendedPath(const char* path, char* out, size_t capacity);
+
+// BuildExtendedPathW is BuildExtendedPath for a UTF-16 path, `capacity` counting WCHARs, except
+// that a path already beginning with "\\?\" is copied unchanged. Same results.
+size_t BuildExtendedPathW(const WCHAR* path, WCHAR* out, size_t capacity);

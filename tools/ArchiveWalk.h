@@ -5,8 +5,8 @@
 // the same failure for the same archive and sink.
 #pragma once
 
-#include "folderpack/FileInput.h"
-#include "folderpack/FolderPackReader.h"
+#include "folderpack/pack/FileInput.h"
+#include "folderpack/core/FolderPackReader.h"
 
 // Walks `input` (opened from `archive`) into `target`, with `prefix` as the reader's destination
 // folder and `threads` inflating threads (1 or more; ignored by fpack.exe). The target never hears

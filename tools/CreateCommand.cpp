@@ -1,7 +1,7 @@
 #include "tools/FpackCommands.h"
 
-#include "folderpack/FolderPacker.h"
-#include "folderpack/PackTimes.h"
+#include "folderpack/pack/FolderPacker.h"
+#include "folderpack/pack/PackTimes.h"
 #include "tools/ProgressBar.h"
 #include "tools/ToolPlatform.h"
 

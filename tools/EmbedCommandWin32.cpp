@@ -2,9 +2,9 @@
 // resource update functions and read back before it is kept.
 #include "tools/FpackCommands.h"
 
-#include "folderpack/FolderPacker.h"
-#include "folderpack/NullSink.h"
-#include "folderpack/PackTimes.h"
+#include "folderpack/pack/FolderPacker.h"
+#include "folderpack/core/NullSink.h"
+#include "folderpack/pack/PackTimes.h"
 #include "sys/Sha256.h"
 #include "tools/PeImage.h"
 #include "tools/VersionResource.h"

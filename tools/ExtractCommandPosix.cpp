@@ -1,8 +1,8 @@
 #include "tools/FpackCommands.h"
 
-#include "folderpack/FileInput.h"
-#include "folderpack/NameCodec.h"
-#include "folderpack/PosixSink.h"
+#include "folderpack/pack/FileInput.h"
+#include "folderpack/pack/NameCodec.h"
+#include "folderpack/pack/DiskSinkPosix.h"
 #include "tools/ArchiveWalk.h"
 
 #include <string>
@@ -30,7 +30,7 @@ int ExtractCommand(const FpackArgs& args) {
     FpFileInput input;
     if (input.Open(args.archive) != FP_OK)
         return ReportFailure("extract", FP_ERR_OPEN, 0, nullptr, args.archive);
-    FpPosixSink disk(args.folder, args.overwrite);
+    FpDiskSinkPosix disk(args.folder, args.overwrite);
     // Names are checked against the destination as the Windows extractor sees it: its limits
     // count the folder's own length.
     std::string prefix = ReaderPrefix(args.folder);

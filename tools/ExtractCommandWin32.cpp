@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "folderpack/Extractor.h"
-#include "folderpack/FileInput.h"
-#include "folderpack/NullSink.h"
+#include "folderpack/extract/Extractor.h"
+#include "folderpack/pack/FileInput.h"
+#include "folderpack/core/NullSink.h"
 #include "tools/ProgressBar.h"
 
 #include <string>

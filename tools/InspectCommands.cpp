@@ -1,8 +1,8 @@
 // `fpack list` and `fpack test`: reading an archive without writing anything.
 #include "tools/FpackCommands.h"
 
-#include "folderpack/FileInput.h"
-#include "folderpack/NullSink.h"
+#include "folderpack/pack/FileInput.h"
+#include "folderpack/core/NullSink.h"
 #include "tools/ArchiveWalk.h"
 #include "tools/ToolPlatform.h"
 

@@ -1,7 +1,7 @@
 // fpack: creates, lists, tests and extracts FolderPack archives.
 #include "tools/FpackCommands.h"
 
-#include "folderpack/FolderPackFormat.h"
+#include "folderpack/core/FolderPackFormat.h"
 #include "tools/ToolPlatform.h"
 
 #include <stdio.h>

@@ -2,7 +2,7 @@
 #include "update/UpdateWorker.h"
 
 #include "progress/Progress.h"
-#include "folderpack/Extractor.h"
+#include "folderpack/extract/Extractor.h"
 #include "base/CString.h"
 #include "log/Log.h"
 #include "sys/Folder.h"

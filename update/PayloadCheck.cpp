@@ -1,6 +1,6 @@
 #include "update/PayloadCheck.h"
 
-#include "folderpack/FolderPackReader.h"
+#include "folderpack/core/FolderPackReader.h"
 #include "sys/Resource.h"
 #include "sys/Sha256.h"
 

@@ -1,6 +1,6 @@
-#include "folderpack/EntryName.h"
+#include "folderpack/core/EntryName.h"
 
-#include "folderpack/FolderPackFormat.h"
+#include "folderpack/core/FolderPackFormat.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The Windows extractor under Wine: what lands on disk, in which order progress is reported, and
 // what stays after each failure. Everything is written below C:\varnock-tests\folderpack.
-#include "folderpack/Extractor.h"
+#include "folderpack/extract/Extractor.h"
 
-#include "folderpack/FolderPacker.h"
+#include "folderpack/pack/FolderPacker.h"
 
 #include "ArchiveBuilder.h"
 #include "TestFiles.h"

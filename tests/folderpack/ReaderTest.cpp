@@ -1,6 +1,6 @@
 // The portable reader against hand-built archives: every result code, the order of the sink's
 // calls, exact inflation, limits, and allocation failures.
-#include "folderpack/FolderPackReader.h"
+#include "folderpack/core/FolderPackReader.h"
 
 #include "ArchiveBuilder.h"
 #include "RecordingSink.h"

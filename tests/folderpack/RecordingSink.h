@@ -1,7 +1,7 @@
 // A sink for the tests that records every call as a line of text, and the bytes written.
 #pragma once
 
-#include "folderpack/FolderPackReader.h"
+#include "folderpack/core/FolderPackReader.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 // The reader's set-up shared by the tests: archive bytes in memory walked into a sink.
 #pragma once
 
-#include "folderpack/FolderPackReader.h"
+#include "folderpack/core/FolderPackReader.h"
 
 #include <string>
 

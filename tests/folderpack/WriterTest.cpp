@@ -1,8 +1,8 @@
 // The writer's bytes, the packer's order and refusals, and round trips through the reader into
 // POSIX files.
-#include "folderpack/FolderPackWriter.h"
-#include "folderpack/FolderPacker.h"
-#include "folderpack/PosixSink.h"
+#include "folderpack/core/FolderPackWriter.h"
+#include "folderpack/pack/FolderPacker.h"
+#include "folderpack/pack/DiskSinkPosix.h"
 
 #include "ArchiveBuilder.h"
 #include "WalkArchive.h"
@@ -58,7 +58,7 @@ int Pack(const fs::path& folder, std::string& archive, std::string& error, int t
 }
 
 int Extract(const std::string& archive, const fs::path& dest, int overwrite = 0) {
-    FpPosixSink sink(dest.c_str(), overwrite);
+    FpDiskSinkPosix sink(dest.c_str(), overwrite);
     return WalkArchive(archive, dest.c_str(), sink);
 }
 
@@ -220,7 +220,7 @@ TEST(Packer, RefusesNamesWithoutAnExactCodePage932FormOrThatTheExtractorRefuses)
     EXPECT_EQ(FP_ERR_OPEN, Pack(Scratch("missing") / "nothing", archive, error));
 }
 
-TEST(PosixSink, ExistingTargetsAndReadOnlyFiles) {
+TEST(DiskSinkPosix, ExistingTargetsAndReadOnlyFiles) {
     fs::path out = Scratch("posix-exists");
     WriteFile(out / "f.txt", "old");
     std::string archive = ArchiveBuilder().Header(1).WholeFile("f.txt", "new", 0x21).bytes;
@@ -238,7 +238,7 @@ TEST(PosixSink, ExistingTargetsAndReadOnlyFiles) {
               Extract(ArchiveBuilder().Header(1).WholeFile("dir.txt", "x").bytes, out, 1));
 }
 
-TEST(PosixSink, NeverFollowsLinksOutOfTheDestination) {
+TEST(DiskSinkPosix, NeverFollowsLinksOutOfTheDestination) {
     fs::path outside = Scratch("posix-outside");
     fs::path out = Scratch("posix-links");
     fs::create_directory_symlink(outside, out / "link");

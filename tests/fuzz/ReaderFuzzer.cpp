@@ -1,8 +1,8 @@
 // Arbitrary bytes through the FolderPack reader: header, names and limits, tags, stored and
 // compressed chunks, into a sink that writes nothing. A second pass lists the same bytes without
 // inflating. Sanitizers report any read or write out of bounds, leak or undefined behaviour.
-#include "folderpack/EntryName.h"
-#include "folderpack/NullSink.h"
+#include "folderpack/core/EntryName.h"
+#include "folderpack/core/NullSink.h"
 
 #include "WalkArchive.h"
 

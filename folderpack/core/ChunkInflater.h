@@ -1,0 +1,60 @@
+// Inflating compressed chunks: one zlib stream set up once and reset for every chunk, and one
+// output window reused from chunk to chunk. Portable.
+#pragma once
+
+#include "folderpack/core/Allocator.h"
+
+#include <stdint.h>
+#include <zlib.h>
+
+// Output of up to this many bytes is checked in full before any of it is handed on; a longer
+// chunk is handed on window by window.
+#define FP_INFLATE_WINDOW 0x800000u
+
+// Where a chunk's bytes go.
+class FpChunkOutput {
+public:
+    virtual ~FpChunkOutput() {}
+    // Takes `length` bytes in full: FP_OK, or a negative code (FP_ERR_WRITE for a short write).
+    virtual int Write(const unsigned char* data, uint32_t length) = 0;
+};
+
+class FpInflater {
+public:
+    // Blocks of the stream and the window come from `allocator`, which must outlive this object.
+    explicit FpInflater(const FpAllocator& allocator);
+    ~FpInflater(); // as End()
+
+    // Sets the stream up for zlib-format data (RFC 1950, any window up to 32 KiB).
+    // FP_OK, or FP_ERR_NOMEM when zlib cannot set it up; every Inflate() then fails.
+    // Calling it again while set up does nothing.
+    int Begin();
+
+    // Ends the stream and releases the window. Safe to call at any time, also twice.
+    void End();
+
+    // Inflates the zlib stream at the start of `data` (`dataLength` bytes; nothing beyond them is
+    // read) and hands the output to `output` in order. FP_OK when the stream ends inside the data
+    // with a correct Adler-32 check and yields exactly `uncompressedLength` bytes; bytes after the
+    // stream's end inside the data are ignored.
+    // FP_ERR_WRITE when the stream was not set up, the window cannot be allocated, the data is not
+    // a complete valid stream, or it yields fewer or more bytes; an error code of `output` is
+    // returned as it is. Output of up to FP_INFLATE_WINDOW - 1 bytes is handed on only after the
+    // whole chunk has been checked; of a longer chunk that fails, the windows before the failure
+    // have been handed on.
+    int Inflate(const unsigned char* data, uint32_t dataLength, uint32_t uncompressedLength,
+                FpChunkOutput& output);
+
+private:
+    FpInflater(const FpInflater&) = delete;
+    FpInflater& operator=(const FpInflater&) = delete;
+    int Reserve(uint32_t capacity);
+    static voidpf Allocate(voidpf opaque, uInt items, uInt size);
+    static void Release(voidpf opaque, voidpf block);
+
+    const FpAllocator& m_allocator;
+    z_stream m_stream;
+    int m_ready;
+    unsigned char* m_window;
+    uint32_t m_capacity;
+};

@@ -1,0 +1,118 @@
+#include "folderpack/extract/Extractor.h"
+
+#include "folderpack/extract/DiskSinkWindows.h"
+#include "sys/Handle.h"
+#include "sys/LongPath.h"
+
+namespace {
+
+// Blocks of the extractor and of its inflate stream: global heap, fixed and zero-filled.
+void* GlobalAllocate(void*, size_t size) {
+    return GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size);
+}
+
+void GlobalRelease(void*, void* block) {
+    if (block)
+        GlobalFree(block);
+}
+
+const FpAllocator g_globalHeap = {GlobalAllocate, GlobalRelease, NULL};
+
+// Process-wide: one extraction at a time. The stream and the buffers live for one walk.
+FpInflater g_inflater(g_globalHeap);
+FpReadBuffer g_readBuffer(g_globalHeap);
+int g_walking = 0;
+
+// Ends the stream and releases the buffers on every return from a walk.
+class WalkScope {
+public:
+    WalkScope() {
+        g_inflater.Begin(); // a failure only makes compressed chunks fail
+        g_walking = 1;
+    }
+    ~WalkScope() {
+        g_walking = 0;
+        g_inflater.End();
+        g_readBuffer.Release();
+    }
+};
+
+// Outside a walk the buffers live for the one call.
+void ReleaseOutsideWalk() {
+    if (!g_walking) {
+        g_inflater.End();
+        g_readBuffer.Release();
+    }
+}
+
+} // namespace
+
+int ExtractFolderPack(const char* destFolder, const char* archivePath,
+                      FpOverwriteCallback overwrite, FpProgressCallback progress) {
+    OwnedHandle archive(LongCreateFile(archivePath, GENERIC_READ, FILE_SHARE_READ, NULL,
+                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL));
+    if (!archive.IsValid())
+        return FP_ERR_OPEN;
+    return ReadFolderPack(destFolder, archive.Get(), overwrite, progress);
+}
+
+int ReadFolderPack(const char* destFolder, HANDLE archive, FpOverwriteCallback overwrite,
+                   FpProgressCallback progress) {
+    WalkScope scope;
+    if (!IsValidHandle(archive))
+        return FP_ERR_CREATE;
+    HandleInput input(archive);
+    FpReader reader(input, g_inflater, g_readBuffer, destFolder);
+    int32_t count;
+    int result = reader.ReadHeader(&count);
+    if (result != FP_OK)
+        return result;
+    // Counted so that a count of INT32_MAX never steps past it.
+    for (int32_t i = 0; i < count;) {
+        i++;
+        uint32_t tag;
+        if (reader.ReadTag(&tag) != FP_OK)
+            return FP_ERR_READ;
+        if (tag == FP_TAG_FILE)
+            result = ExtractFileEntry(archive, destFolder, overwrite, progress);
+        else if (tag == FP_TAG_FLDR)
+            result = ExtractFolderEntry(archive, destFolder, progress);
+        else
+            result = FP_ERR_FORMAT;
+        if (result != FP_OK)
+            return result;
+        if (progress)
+            progress(i, count, 0, 0, 0, 0);
+    }
+    return FP_OK;
+}
+
+int ExtractFileEntry(HANDLE archive, const char* destFolder, FpOverwriteCallback overwrite,
+                     FpProgressCallback progress) {
+    if (!g_walking)
+        g_inflater.Begin();
+    HandleInput input(archive);
+    FpDiskSinkWindows sink(overwrite, progress);
+    FpReader reader(input, g_inflater, g_readBuffer, destFolder);
+    int result = reader.ReadFileEntry(sink);
+    ReleaseOutsideWalk();
+    return result;
+}
+
+int ExtractFolderEntry(HANDLE archive, const char* destFolder, FpProgressCallback progress) {
+    (void)progress; // a folder makes no progress report
+    HandleInput input(archive);
+    FpDiskSinkWindows sink(NULL, NULL);
+    FpReader reader(input, g_inflater, g_readBuffer, destFolder);
+    return reader.ReadFolderEntry(sink);
+}
+
+int InflateChunk(const unsigned char* data, DWORD dataLength, DWORD uncompressedLength,
+                 HANDLE output) {
+    if (!g_walking)
+        g_inflater.Begin();
+    HandleOutput sink(output);
+    int result = g_inflater.Inflate(data, dataLength, uncompressedLength, sink);
+    ReleaseOutsideWalk();
+    return result;
+}

@@ -1,0 +1,125 @@
+// A sink that hands every call on to another sink on a thread of its own, so that writing files
+// overlaps with reading the archive, and that can inflate compressed chunks on threads of its own.
+// The target sees the calls, in the order and with the entries and bytes, that it would see
+// without this layer (a chunk inflated here arrives as the Write calls the reader's FpInflater
+// would make), except that without inflating threads a stored chunk of more than FP_ASYNC_BUDGET
+// bytes arrives as several Writes; only the results arrive late. Portable C++17 with libdeflate;
+// for the host tools.
+//
+// Memory: the bytes of calls waiting for the target (stored chunks copied, compressed chunks copied
+// with room for their output) and the buffers kept for reuse stay within FP_ASYNC_BUDGET bytes plus
+// FP_INFLATE_JOB_BUDGET per inflating thread, or one chunk's worth when that is more; a chunk
+// longer than FP_WHOLE_INFLATE_LIMIT also has the zlib window of FpInflater.
+#pragma once
+
+#include "folderpack/core/ChunkInflater.h"
+#include "folderpack/core/FolderPackReader.h"
+#include "folderpack/pack/WholeInflater.h"
+
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#define FP_ASYNC_BUDGET 0x400000u
+#define FP_INFLATE_JOB_BUDGET 0xE00000u // a chunk's largest data and whole output
+
+class FpAsyncSink : public FpSink {
+public:
+    // With `inflateThreads` 0 the reader inflates compressed chunks itself. Otherwise this layer
+    // takes them (TakesCompressed): chunks of up to FP_WHOLE_INFLATE_LIMIT bytes are inflated on
+    // that many threads (and on the target's thread while it would wait for one), longer ones on
+    // the target's thread window by window with FpInflater.
+    explicit FpAsyncSink(FpSink& target, int inflateThreads = 0);
+    ~FpAsyncSink(); // as Finish()
+
+    // Each call queues its work and returns at once: FP_OK; FP_ERR_NOMEM when a block for the
+    // bytes cannot be allocated; or the code of the first failure of the target or of an
+    // inflation, once that has happened (the reader then stops as it would have at that
+    // failure). After such a failure nothing more reaches the target, except that a file it had
+    // open is aborted, as the reader would have aborted it.
+    int BeginFile(const FpEntry& entry) override;
+    // With inflating threads: a block of the queue itself, so that the data is not copied again;
+    // null before any, or when the block cannot be had or a failure has happened.
+    unsigned char* ChunkBuffer(uint32_t dataLength, uint32_t uncompressedLength) override;
+    int Write(const unsigned char* data, uint32_t length) override;
+    // A chunk that does not inflate exactly fails as FpInflater::Inflate does, with FP_ERR_WRITE.
+    int WriteCompressed(const unsigned char* data, uint32_t dataLength,
+                        uint32_t uncompressedLength) override;
+    void ChunkDone(const FpEntry& entry, uint64_t total) override;
+    int EndFile(const FpEntry& entry) override;
+    void AbortFile(const FpEntry& entry) override;
+    int Folder(const FpEntry& entry) override;
+    void EntryDone(int32_t index, int32_t count) override;
+    int WantsData() const override { return m_target.WantsData(); }
+    int TakesCompressed() const override { return m_threads > 0; }
+
+    // Waits until the target has handled every queued call and ends the threads. Returns the first
+    // failure code, or FP_OK.
+    int Finish();
+
+    // The 1-based number and the name (code page 932) of the entry whose call failed first, or 0
+    // and null. Valid after Finish().
+    int32_t FailedIndex() const { return m_failed ? m_lastDone + 1 : 0; }
+    const char* FailedName() const { return m_failed ? m_failedName.c_str() : nullptr; }
+
+private:
+    enum Kind { BEGIN_FILE, WRITE, INFLATE, CHUNK_DONE, END_FILE, ABORT_FILE, FOLDER, ENTRY_DONE };
+    enum State { WAITING, INFLATING, INFLATED };
+    struct Block {
+        std::unique_ptr<unsigned char[]> data;
+        size_t capacity = 0;
+    };
+    struct Call {
+        Kind kind;
+        FpEntry entry;
+        std::string path, name; // what `entry` points at
+        Block bytes;            // WRITE: the bytes; INFLATE: the compressed data
+        uint32_t length = 0;    // bytes used in `bytes`
+        Block output;           // INFLATE of a whole chunk: its inflated bytes
+        uint32_t uncompressedLength = 0;
+        State state = WAITING;
+        int result = FP_OK;
+        uint64_t total = 0;
+        int32_t index = 0, count = 0;
+    };
+
+    FpAsyncSink(const FpAsyncSink&) = delete;
+    FpAsyncSink& operator=(const FpAsyncSink&) = delete;
+    static Call MakeCall(Kind kind, const FpEntry* entry);
+    static uint32_t OutputLength(uint32_t dataLength, uint32_t uncompressedLength);
+    int WaitForRoom(std::unique_lock<std::mutex>& lock, size_t need);
+    int Queue(Call call, const unsigned char* data, uint32_t length, uint32_t outputLength);
+    int TakeSpare(Block& block, size_t length);
+    void KeepSpare(Block& block);
+    void Run();
+    void Inflate();
+    int Handle(Call& call);
+
+    FpSink& m_target;
+    int m_threads;
+    size_t m_budget;
+    std::mutex m_mutex;
+    std::condition_variable m_queued;   // for the target's thread: a call queued or inflated
+    std::condition_variable m_freed;    // for the reader: room in the budget, or a failure
+    std::condition_variable m_inflates; // for the inflating threads: a whole chunk queued
+    std::deque<Call> m_calls;           // references stay valid while calls are added and taken
+    std::deque<Call*> m_whole;          // whole chunks not yet taken for inflating, in order
+    Block m_heldBytes, m_heldOutput;    // given out by ChunkBuffer, counted as queued
+    std::vector<Block> m_spare;
+    size_t m_queuedBytes = 0; // capacity of the blocks of queued calls
+    size_t m_spareBytes = 0;  // capacity of the kept blocks
+    int m_stop = 0;
+    int m_failed = 0; // first failure code, or 0
+    int m_fileOpen = 0;
+    int32_t m_lastDone = 0; // number of the last entry the target finished
+    std::string m_failedName;
+    std::string m_currentName;  // the file between BeginFile and its end
+    FpWholeInflater m_inflater; // on the target's thread
+    FpInflater m_windowed;      // chunks beyond FP_WHOLE_INFLATE_LIMIT, on the target's thread
+    std::thread m_thread;
+    std::vector<std::thread> m_workers;
+};

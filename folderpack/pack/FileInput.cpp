@@ -1,0 +1,36 @@
+// fopen is the portable way these tools open files; MSVC would steer toward fopen_s.
+#define _CRT_SECURE_NO_WARNINGS
+
+#include "folderpack/pack/FileInput.h"
+
+#define FP_INPUT_BUFFER_SIZE 0x40000
+
+FpFileInput::~FpFileInput() {
+    if (m_file)
+        fclose(m_file);
+}
+
+int FpFileInput::Open(const char* path) {
+    m_file = fopen(path, "rb");
+    if (!m_file)
+        return FP_ERR_OPEN;
+    setvbuf(m_file, nullptr, _IOFBF, FP_INPUT_BUFFER_SIZE);
+#ifdef _WIN32
+    if (_fseeki64(m_file, 0, SEEK_END) == 0)
+        m_size = uint64_t(_ftelli64(m_file));
+    _fseeki64(m_file, 0, SEEK_SET);
+#else
+    if (fseeko(m_file, 0, SEEK_END) == 0)
+        m_size = uint64_t(ftello(m_file));
+    fseeko(m_file, 0, SEEK_SET);
+#endif
+    return FP_OK;
+}
+
+int FpFileInput::Read(void* buffer, uint32_t length) {
+    if (!m_file)
+        return FP_ERR_READ;
+    size_t n = fread(buffer, 1, length, m_file);
+    m_position += n;
+    return n == length ? FP_OK : FP_ERR_READ;
+}

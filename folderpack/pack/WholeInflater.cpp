@@ -1,0 +1,36 @@
+#include "folderpack/pack/WholeInflater.h"
+
+#include "folderpack/core/FolderPackFormat.h"
+
+#include <libdeflate.h>
+
+FpWholeInflater::FpWholeInflater() : m_decompressor(nullptr) {}
+
+FpWholeInflater::~FpWholeInflater() {
+    if (m_decompressor)
+        libdeflate_free_decompressor(static_cast<libdeflate_decompressor*>(m_decompressor));
+}
+
+int FpWholeInflater::Inflate(const unsigned char* data, uint32_t dataLength, unsigned char* out,
+                             uint32_t uncompressedLength) {
+    if (!m_decompressor)
+        m_decompressor = libdeflate_alloc_decompressor();
+    if (!m_decompressor)
+        return FP_ERR_WRITE;
+    // zlib refuses a dynamic block declaring more than 286 length or 30 distance codes, which
+    // libdeflate accepts; a writer that declares them does so from its first block on.
+    if (dataLength >= 4 && (data[2] & 0x06) == 0x04) {
+        uint32_t bits = uint32_t(data[2]) | uint32_t(data[3]) << 8;
+        if (((bits >> 3) & 0x1F) > 29 || ((bits >> 8) & 0x1F) > 29)
+            return FP_ERR_WRITE;
+    }
+    size_t in = 0, produced = 0;
+    // With room for exactly the declared length, a longer stream gives INSUFFICIENT_SPACE and a
+    // shorter one a smaller `produced`.
+    libdeflate_result result =
+        libdeflate_zlib_decompress_ex(static_cast<libdeflate_decompressor*>(m_decompressor), data,
+                                      dataLength, out, uncompressedLength, &in, &produced);
+    if (result != LIBDEFLATE_SUCCESS || produced != uncompressedLength || in > dataLength)
+        return FP_ERR_WRITE;
+    return FP_OK;
+}
