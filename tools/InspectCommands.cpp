@@ -2,6 +2,7 @@
 #include "tools/FpackCommands.h"
 
 #include "folderpack/pack/FileInput.h"
+#include "folderpack/core/FileTime.h"
 #include "folderpack/core/NullSink.h"
 #include "tools/ArchiveWalk.h"
 #include "tools/ToolPlatform.h"
@@ -12,7 +13,7 @@ namespace {
 
 // FILETIME as "YYYY-MM-DD HH:MM:SS" (UTC).
 std::string FormatTime(uint64_t fileTime) {
-    int64_t seconds = int64_t(fileTime / 10000000) - 11644473600LL;
+    int64_t seconds = int64_t(fileTime / FP_FILETIME_TICKS) - FP_FILETIME_UNIX_EPOCH;
     int64_t days = seconds / 86400;
     int64_t rest = seconds % 86400;
     if (rest < 0) {

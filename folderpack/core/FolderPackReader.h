@@ -128,16 +128,15 @@ public:
     // Reads a 4-byte tag: FP_OK or FP_ERR_READ.
     int ReadTag(uint32_t* tag);
 
-    // Reads one FILE entry, its "FILE" tag already read, and drives `sink` through it. On FP_OK the
-    // input stands behind the entry's end value. Codes, in the order the fields are met:
+    // Reads one FILE entry, its "FILE" tag already read, and drives `sink` through it. On FP_OK
+    // the input stands behind the entry's end value. Codes, in the order the fields are met:
     //   FP_ERR_READ   a field, chunk or the end value could not be read in full;
     //   FP_ERR_NAME   the name is refused (FpCheckName);
-    //   FP_ERR_LIMIT  the name does not fit the path buffer behind the prefix, a leading part of
-    //   the
-    //                 path reaches 256 bytes, a chunk length is below 4, a chunk's data exceeds
-    //                 FP_READ_BUFFER_SIZE, or a compressed chunk's uncompressed length +
-    //                 FP_INFLATE_SLACK exceeds 32 bits; all before the sink hears of the entry or
-    //                 before the chunk's data is read;
+    //   FP_ERR_LIMIT  the name does not fit the path buffer behind the prefix, a leading part
+    //                 of the path reaches 256 bytes, a chunk length is below 4, a chunk's data
+    //                 exceeds FP_READ_BUFFER_SIZE, or a compressed chunk's uncompressed length
+    //                 + FP_INFLATE_SLACK exceeds 32 bits; all before the sink hears of the
+    //                 entry or before the chunk's data is read;
     //   the code of BeginFile;
     //   FP_ERR_NOMEM  the read buffer cannot be had (after BeginFile);
     //   FP_ERR_WRITE  a chunk does not inflate to exactly its uncompressed length, or Write fails;

@@ -8,12 +8,16 @@
 #include <stdio.h>
 #include <vector>
 
-// Destination of archive bytes. Patch rewrites bytes already written.
+// Destination of archive bytes. The functions below write through it and return what it
+// returns; an output that failed once may refuse every later call.
 class FpArchiveOutput {
 public:
     virtual ~FpArchiveOutput() {}
-    // FP_OK or FP_ERR_WRITE.
+    // Appends `length` bytes. FP_OK or FP_ERR_WRITE.
     virtual int Write(const void* data, size_t length) = 0;
+    // Rewrites `length` bytes already written at `offset`; the range must lie wholly below
+    // Offset(). FP_OK, or FP_ERR_WRITE when it does not or the rewrite fails (nothing is
+    // rewritten then, or, for a file, possibly part of the range).
     virtual int Patch(uint64_t offset, const void* data, size_t length) = 0;
     // Bytes written so far.
     virtual uint64_t Offset() const = 0;
@@ -27,7 +31,11 @@ public:
     std::vector<unsigned char> bytes;
 };
 
-// A file written through a buffer of its own; Patch within the buffer costs no seek.
+// A file written through a buffer of its own; Patch within the buffer costs no seek. A Patch
+// may not straddle the start of the buffer (FP_ERR_WRITE): a patch is a record length of at
+// most 8 bytes written just behind a tag in one Write, so it never does. After a failed write
+// the output fails every later Write, Patch and Close with FP_ERR_WRITE; the file keeps what
+// reached it.
 class FpFileOutput : public FpArchiveOutput {
 public:
     FpFileOutput() {}
@@ -61,20 +69,28 @@ struct FpEntryFields {
     uint64_t lastWriteTime;
 };
 
-// Header: FP_MAGIC, FP_HEADER_VALUE, `count`.
+// Each function below appends to `out` and returns FP_OK, or FP_ERR_WRITE when `out` refuses a
+// Write or Patch; the archive then ends somewhere inside the record (whatever `out` kept) and
+// is not to be finished.
+
+// Header: FP_MAGIC, FP_HEADER_VALUE, `count`. FP_OK or FP_ERR_WRITE.
 int FpWriteHeader(FpArchiveOutput& out, int32_t count);
 
-// One FLDR entry, 48 + name bytes.
+// One FLDR entry, 48 + name bytes. FP_OK or FP_ERR_WRITE.
 int FpWriteFolder(FpArchiveOutput& out, const FpEntryFields& fields);
 
 // A FILE entry is written as FpBeginFile, FpWriteChunk for each chunk, FpEndFile. `size` must be
 // the sum of the chunks' uncompressed lengths. `*recordOffset` receives where the record length
-// stands, for FpEndFile.
+// stands, for FpEndFile; it is set before anything is written, so also on failure. FP_OK or
+// FP_ERR_WRITE.
 int FpBeginFile(FpArchiveOutput& out, const FpEntryFields& fields, uint64_t size,
                 uint64_t* recordOffset);
 // One FPCK chunk: stored when `dataLength` equals `uncompressedLength`, else `data` must be one
-// zlib stream. FP_ERR_LIMIT when dataLength exceeds FP_READ_BUFFER_SIZE.
+// zlib stream. FP_OK; FP_ERR_LIMIT when dataLength exceeds FP_READ_BUFFER_SIZE (nothing is
+// written then); FP_ERR_WRITE.
 int FpWriteChunk(FpArchiveOutput& out, const void* data, uint32_t dataLength,
                  uint32_t uncompressedLength);
-// "FEND", 0, and the record length filled in.
+// "FEND", 0, and the record length patched in at `recordOffset` (FpBeginFile's). FP_OK, or
+// FP_ERR_WRITE when the end cannot be appended or the length cannot be patched (the entry then
+// keeps a record length of 0).
 int FpEndFile(FpArchiveOutput& out, uint64_t recordOffset);

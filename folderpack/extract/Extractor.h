@@ -51,13 +51,11 @@ int ReadFolderPack(const char* destFolder, HANDLE archive, FpOverwriteCallback o
                    FpProgressCallback progress);
 
 // One FILE entry, the archive positioned behind its "FILE" tag; on FP_OK positioned behind the
-// entry's end value. In order:
-//   FP_ERR_READ    a field up to the size cannot be read in full (nothing created);
-//   FP_ERR_CREATE  `destFolder` ends in the first byte of a double-byte character, so that no
-//                  backslash can follow it (nothing created);
-//   FP_ERR_NAME    the name is refused (see FpCheckName): nothing created;
-//   FP_ERR_LIMIT   the name does not fit 4096 bytes behind the destination, or a folder on its
-//                  path is 256 bytes or longer: nothing created;
+// entry's end value. The codes, and their order, are those of FpReader::ReadFileEntry
+// (folderpack/core/FolderPackReader.h) with `destFolder` as its prefix; this sink adds, and
+// says what stays on disk:
+//   a code met up to the name's checks (FP_ERR_READ, FP_ERR_CREATE for a `destFolder` ending in
+//   a lead byte, FP_ERR_NAME, FP_ERR_LIMIT): nothing created;
 //   (start report)
 //   FP_ERR_CREATE  a folder on the way below `destFolder`, or the target itself, is a link (a
 //                  reparse point): nothing created, nothing written through it;
@@ -66,16 +64,11 @@ int ReadFolderPack(const char* destFolder, HANDLE archive, FpOverwriteCallback o
 //                  the existing file is untouched;
 //   (the old file's read-only bit is cleared and the file deleted)
 //   FP_ERR_CREATE  the file cannot be created (also when the target is a folder);
-//   FP_ERR_NOMEM   the read buffer cannot be allocated: the new file stays, empty;
-//   FP_ERR_READ    a chunk or the end value cannot be read in full;
-//   FP_ERR_LIMIT   a chunk length below 4, data over FP_READ_BUFFER_SIZE, or an uncompressed
-//                  length too large to inflate into: refused before its data is read;
-//   FP_ERR_WRITE   a chunk cannot be written in full, or does not inflate to exactly its
-//                  uncompressed length;
-//   FP_ERR_FORMAT  a tag other than "FPCK" or "FEND";
-//   FP_ERR_SIZE    the chunks do not add up to the size: the file stays with their data.
-// On failure after creation the file is closed. On FP_OK the times are set on the open file, the
-// file is closed, then its stored attributes are set and the final report made.
+//   a code met among the chunks (FP_ERR_NOMEM, FP_ERR_READ, FP_ERR_LIMIT, FP_ERR_WRITE with the
+//   short writes of WriteFile too, FP_ERR_FORMAT, FP_ERR_SIZE): the new file stays, closed, with
+//   the data written before the failure (empty for FP_ERR_NOMEM).
+// On FP_OK the times are set on the open file, the file is closed, then its stored attributes are
+// set and the final report made.
 int ExtractFileEntry(HANDLE archive, const char* destFolder, FpOverwriteCallback overwrite,
                      FpProgressCallback progress);
 

@@ -1,5 +1,6 @@
 #include "folderpack/pack/DiskSinkPosix.h"
 
+#include "folderpack/core/FileTime.h"
 #include "folderpack/pack/NameCodec.h"
 
 #include <errno.h>
@@ -10,19 +11,14 @@
 
 namespace {
 
-// FILETIME (100 ns since 1601) as a Unix time.
+// FILETIME as a Unix time.
 struct timespec UnixTime(uint64_t fileTime) {
-    const int64_t epoch = 116444736000000000LL; // 1970 in FILETIME units
-    int64_t ticks = int64_t(fileTime - uint64_t(epoch));
-    int64_t seconds = ticks / 10000000;
-    int64_t rest = ticks % 10000000;
-    if (rest < 0) {
-        rest += 10000000;
-        seconds--;
-    }
+    int64_t seconds;
+    uint32_t nanoseconds;
+    FpUnixFromFileTime(fileTime, &seconds, &nanoseconds);
     struct timespec ts;
     ts.tv_sec = time_t(seconds);
-    ts.tv_nsec = long(rest * 100);
+    ts.tv_nsec = long(nanoseconds);
     return ts;
 }
 

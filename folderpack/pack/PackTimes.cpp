@@ -1,5 +1,7 @@
 #include "folderpack/pack/PackTimes.h"
 
+#include "folderpack/core/FileTime.h"
+
 int FpParseSourceDateEpoch(const char* text, uint64_t* limit) {
     const int64_t kLast = 253402300799LL;
     if (!text || !*text)

@@ -33,8 +33,3 @@ public:
 
 // The tree under `root` (a narrow path: UTF-8 on Linux, the ANSI code page on Windows).
 std::unique_ptr<FpSourceTree> FpOpenSourceTree(const char* root);
-
-// Unix seconds and nanoseconds as a FILETIME value, and back.
-inline uint64_t FpFileTimeFromUnix(int64_t seconds, uint32_t nanoseconds) {
-    return uint64_t(seconds + 11644473600LL) * 10000000u + nanoseconds / 100;
-}

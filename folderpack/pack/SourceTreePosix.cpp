@@ -1,5 +1,6 @@
 #include "folderpack/pack/SourceTree.h"
 
+#include "folderpack/core/FileTime.h"
 #include "folderpack/core/FolderPackFormat.h"
 #include "folderpack/pack/NameCodec.h"
 

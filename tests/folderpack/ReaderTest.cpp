@@ -15,11 +15,11 @@
 
 namespace {
 
-// Fails the allocation numbered `failAt` (0-based) and every one after it when `failAll`.
+// Fails the allocation numbered `failAt` (0-based), and every block of `failSize` bytes.
 struct CountingAllocator {
     int count = 0;
     int failAt = -1;
-    size_t failSize = 0; // or fail every block of exactly this size
+    size_t failSize = 0;
     FpAllocator allocator = {Allocate, Release, this};
 
     static void* Allocate(void* context, size_t size) {
