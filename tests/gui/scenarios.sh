@@ -99,6 +99,16 @@ answer_yes() {
     expect_eq "dialog title" "${R[0]}" "$CAPTION"
 }
 
+# Waits until the slow setup program has started and written its record, named in $record.
+wait_for_setup() {
+    record=$(unix_of "$setup_record")
+    for _ in $(seq 1 300); do
+        [ -s "$record" ] && break
+        sleep 0.05
+    done
+    [ -s "$record" ] || fail "the setup program did not start"
+}
+
 steps_seen=()
 on_progress() { steps_seen+=("$1"); }
 
@@ -360,12 +370,7 @@ running)
     install
     launch VarnockSlow.exe
     answer_yes
-    record=$(unix_of "$setup_record")
-    for _ in $(seq 1 300); do
-        [ -s "$record" ] && break
-        sleep 0.05
-    done
-    [ -s "$record" ] || fail "the setup program did not start"
+    wait_for_setup
     expect_eq "setup command line" "$(sed -n 's/^command line: //p' "$record" | tr -d '\r')" \
         "\"$product_tmp\\WUTMP\\Brennick.exe\""
     must bar "$D" 1000
@@ -427,12 +432,7 @@ busy)
     first=${R[0]}
     answer_yes
     first_dialog=$D
-    record=$(unix_of "$setup_record")
-    for _ in $(seq 1 300); do
-        [ -s "$record" ] && break
-        sleep 0.05
-    done
-    [ -s "$record" ] || fail "the setup program did not start"
+    wait_for_setup
     launch Varnock.exe
     answer_yes
     expect_failure 8 0 '別のアップデートが実行中です。終了してから再度実行してください。'
