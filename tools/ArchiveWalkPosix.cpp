@@ -38,9 +38,12 @@ int WalkArchive(const char* command, const char* archive, FpFileInput& input, co
     int handled = sink.Finish();
     // A failure met by the sink's threads lies before anything the reader met after it.
     if (handled != FP_OK)
-        return ReportFailure(command, handled, sink.FailedIndex(), sink.FailedName(), "");
+        return ReportFailure(command, handled, sink.FailedIndex(), sink.FailedName(),
+                             sink.FailedReason() ? sink.FailedReason() : "");
     if (result != FP_OK)
         return ReportFailure(command, result, reader.EntryIndex(), reader.EntryName(),
-                             reader.EntryIndex() ? "" : archive);
+                             reader.FailureReason() ? reader.FailureReason()
+                             : reader.EntryIndex()  ? ""
+                                                    : archive);
     return 0;
 }

@@ -44,6 +44,8 @@ int WalkArchive(const char* command, const char* archive, FpFileInput& input, co
     sink.Finish();
     if (result != FP_OK)
         return ReportFailure(command, result, reader.EntryIndex(), reader.EntryName(),
-                             reader.EntryIndex() ? "" : archive);
+                             reader.FailureReason() ? reader.FailureReason()
+                             : reader.EntryIndex()  ? ""
+                                                    : archive);
     return 0;
 }

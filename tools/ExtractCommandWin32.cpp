@@ -80,7 +80,9 @@ int ExtractCommand(const FpackArgs& args) {
     if (result != FP_OK) {
         int32_t failed = g_entriesDone + 1; // the walk stops at its first failing entry
         std::string name = EntryName(args.archive, failed);
-        return ReportFailure("extract", result, failed, name.empty() ? nullptr : name.c_str(), "");
+        const char* reason = ExtractFailureReason();
+        return ReportFailure("extract", result, failed, name.empty() ? nullptr : name.c_str(),
+                             reason ? reason : "");
     }
     return 0;
 }

@@ -62,6 +62,7 @@ int FpInflater::Reserve(uint32_t capacity) {
 
 int FpInflater::Inflate(const unsigned char* data, uint32_t dataLength, uint32_t uncompressedLength,
                         FpChunkOutput& output) {
+    m_reason = FP_WHY_NO_MEMORY;
     if (!m_ready)
         return FP_ERR_WRITE;
     // One byte more than the chunk needs shows a stream that runs long.
@@ -69,6 +70,7 @@ int FpInflater::Inflate(const unsigned char* data, uint32_t dataLength, uint32_t
     uint32_t capacity = whole < FP_INFLATE_WINDOW ? uint32_t(whole) : FP_INFLATE_WINDOW;
     if (!Reserve(capacity) || inflateReset(&m_stream) != Z_OK)
         return FP_ERR_WRITE;
+    m_reason = FP_WHY_DAMAGED;
     capacity = m_capacity;
     m_stream.next_in = const_cast<unsigned char*>(data);
     m_stream.avail_in = dataLength;
@@ -88,13 +90,17 @@ int FpInflater::Inflate(const unsigned char* data, uint32_t dataLength, uint32_t
         if (filled == capacity || z == Z_STREAM_END) {
             if (filled > 0) {
                 int result = output.Write(m_window, filled);
-                if (result != FP_OK)
+                if (result != FP_OK) {
+                    m_reason = FP_WHY_SHORT_WRITE;
                     return result;
+                }
             }
             remaining -= filled;
             filled = 0;
         }
-        if (z == Z_STREAM_END)
+        if (z == Z_STREAM_END) {
+            m_reason = nullptr;
             return FP_OK;
+        }
     }
 }

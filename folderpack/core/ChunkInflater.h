@@ -45,6 +45,10 @@ public:
     int Inflate(const unsigned char* data, uint32_t dataLength, uint32_t uncompressedLength,
                 FpChunkOutput& output);
 
+    // Why the last Inflate() gave FP_ERR_WRITE: FP_WHY_NO_MEMORY (not set up, or no window),
+    // FP_WHY_DAMAGED, or FP_WHY_SHORT_WRITE when `output` failed with it; null before any failure.
+    const char* Reason() const { return m_reason; }
+
 private:
     FpInflater(const FpInflater&) = delete;
     FpInflater& operator=(const FpInflater&) = delete;
@@ -57,4 +61,5 @@ private:
     int m_ready;
     unsigned char* m_window;
     uint32_t m_capacity;
+    const char* m_reason = nullptr;
 };

@@ -53,6 +53,12 @@
 #define FP_ERR_SIZE (-10)   // a file's chunks do not add up to its size
 #define FP_ERR_EXISTS (-11) // the target exists and replacing it was not allowed
 
+// Why a chunk failed with FP_ERR_WRITE (as zlib's msg), for messages: the one code has these
+// three causes, each named by one static text.
+#define FP_WHY_DAMAGED "damaged stream"      // not a valid stream, or not exactly its length
+#define FP_WHY_SHORT_WRITE "short write"     // the bytes could not be written in full
+#define FP_WHY_NO_MEMORY "no inflate memory" // the stream or its window cannot be allocated
+
 // The name of a result code ("FP_OK", "FP_ERR_FORMAT", ...), or "FP_ERR_UNKNOWN" for any other
 // value. Never null.
 const char* FpResultName(int code);

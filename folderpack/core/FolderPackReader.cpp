@@ -119,6 +119,7 @@ int FpReader::ReadTimes(FpEntry& entry) {
 }
 
 int FpReader::ReadFileEntry(FpSink& sink) {
+    m_reason = nullptr;
     FpEntry entry = {};
     entry.tag = FP_TAG_FILE;
     uint64_t recordLength;
@@ -170,14 +171,20 @@ int FpReader::ReadChunks(FpSink& sink, FpEntry& entry) {
             return FP_ERR_READ;
         if (sink.WantsData()) {
             int result = FP_OK;
-            if (stored)
+            const char* reason = nullptr;
+            if (stored) {
                 result = uncompressedLength ? sink.Write(place, uncompressedLength) : FP_OK;
-            else if (sink.TakesCompressed())
+                reason = FP_WHY_SHORT_WRITE;
+            } else if (sink.TakesCompressed()) {
                 result = sink.WriteCompressed(place, dataLength, uncompressedLength);
-            else
+            } else {
                 result = m_inflater.Inflate(place, dataLength, uncompressedLength, sink);
-            if (result != FP_OK)
+                reason = m_inflater.Reason();
+            }
+            if (result != FP_OK) {
+                m_reason = result == FP_ERR_WRITE ? reason : nullptr;
                 return result;
+            }
         }
         total += uncompressedLength;
         sink.ChunkDone(entry, total);

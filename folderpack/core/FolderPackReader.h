@@ -161,6 +161,10 @@ public:
     // and its name once read and screened (else null).
     int32_t EntryIndex() const { return m_index; }
     const char* EntryName() const { return m_nameRead ? m_path + m_prefixLength : nullptr; }
+    // After FP_ERR_WRITE from this reader: why (FP_WHY_DAMAGED, FP_WHY_SHORT_WRITE or
+    // FP_WHY_NO_MEMORY); null after any other result, and where a sink that takes compressed
+    // chunks (TakesCompressed) reports the failure itself.
+    const char* FailureReason() const { return m_reason; }
 
 private:
     FpReader(const FpReader&) = delete;
@@ -179,5 +183,6 @@ private:
     int m_badPrefix;
     int m_nameRead;
     int32_t m_index;
+    const char* m_reason = nullptr;
     char m_path[FP_PATH_BUFFER_SIZE];
 };

@@ -22,6 +22,7 @@ const FpAllocator g_globalHeap = {GlobalAllocate, GlobalRelease, NULL};
 FpInflater g_inflater(g_globalHeap);
 FpReadBuffer g_readBuffer(g_globalHeap);
 int g_walking = 0;
+const char* g_reason = nullptr; // of the last FILE entry's FP_ERR_WRITE
 
 // Ends the stream and releases the buffers on every return from a walk.
 class WalkScope {
@@ -59,6 +60,7 @@ int ExtractFolderPack(const char* destFolder, const char* archivePath,
 int ReadFolderPack(const char* destFolder, HANDLE archive, FpOverwriteCallback overwrite,
                    FpProgressCallback progress) {
     WalkScope scope;
+    g_reason = nullptr;
     if (!IsValidHandle(archive))
         return FP_ERR_CREATE;
     HandleInput input(archive);
@@ -95,6 +97,7 @@ int ExtractFileEntry(HANDLE archive, const char* destFolder, FpOverwriteCallback
     FpDiskSinkWindows sink(overwrite, progress);
     FpReader reader(input, g_inflater, g_readBuffer, destFolder);
     int result = reader.ReadFileEntry(sink);
+    g_reason = reader.FailureReason();
     ReleaseOutsideWalk();
     return result;
 }
@@ -115,4 +118,8 @@ int InflateChunk(const unsigned char* data, DWORD dataLength, DWORD uncompressed
     int result = g_inflater.Inflate(data, dataLength, uncompressedLength, sink);
     ReleaseOutsideWalk();
     return result;
+}
+
+const char* ExtractFailureReason() {
+    return g_reason;
 }

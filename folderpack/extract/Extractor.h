@@ -72,6 +72,11 @@ int ReadFolderPack(const char* destFolder, HANDLE archive, FpOverwriteCallback o
 int ExtractFileEntry(HANDLE archive, const char* destFolder, FpOverwriteCallback overwrite,
                      FpProgressCallback progress);
 
+// Why the last FILE entry of this process failed with FP_ERR_WRITE (FP_WHY_DAMAGED,
+// FP_WHY_SHORT_WRITE or FP_WHY_NO_MEMORY, see FpReader::FailureReason), for messages; null when
+// it did not. Cleared when a walk begins.
+const char* ExtractFailureReason();
+
 // One FLDR entry, the archive positioned behind its "FLDR" tag. Makes the folder and every
 // missing one above it, clears its read-only bit, sets its times and its stored attributes, then
 // reads the end tag. FP_ERR_READ, FP_ERR_NAME, FP_ERR_LIMIT as for a file (nothing created; the

@@ -197,6 +197,7 @@ int FpAsyncSink::Handle(Call& call) {
     call.entry.path = call.path.c_str();
     call.entry.name = call.name.c_str();
     int result = FP_OK;
+    m_handledReason = FP_WHY_SHORT_WRITE;
     switch (call.kind) {
     case BEGIN_FILE:
         result = m_target.BeginFile(call.entry);
@@ -211,8 +212,11 @@ int FpAsyncSink::Handle(Call& call) {
             m_windowed.Begin();
             result = m_windowed.Inflate(call.bytes.data.get(), call.length, call.uncompressedLength,
                                         m_target);
+            m_handledReason = m_windowed.Reason();
         } else {
             result = call.result;
+            if (result != FP_OK)
+                m_handledReason = call.reason;
             if (result == FP_OK && call.uncompressedLength > 0)
                 result = m_target.Write(call.output.data.get(), call.uncompressedLength);
         }
@@ -264,6 +268,7 @@ void FpAsyncSink::Run() {
                 front.result =
                     m_inflater.Inflate(front.bytes.data.get(), front.length,
                                        front.output.data.get(), front.uncompressedLength);
+                front.reason = m_inflater.Reason();
                 lock.lock();
                 front.state = INFLATED;
             } else if (front.state == INFLATING) {
@@ -282,6 +287,7 @@ void FpAsyncSink::Run() {
         if (result != FP_OK && !m_failed) {
             m_failed = result;
             m_failedName = m_currentName;
+            m_failedReason = m_handledReason;
             for (Call* waiting : m_whole)
                 waiting->state = INFLATED; // never inflated: nothing more is handled
             m_whole.clear();
@@ -304,6 +310,7 @@ void FpAsyncSink::Inflate() {
         lock.unlock();
         call->result = inflater.Inflate(call->bytes.data.get(), call->length,
                                         call->output.data.get(), call->uncompressedLength);
+        call->reason = inflater.Reason();
         lock.lock();
         call->state = INFLATED;
         m_queued.notify_one();

@@ -65,6 +65,8 @@ public:
     // and null. Valid after Finish().
     int32_t FailedIndex() const { return m_failed ? m_lastDone + 1 : 0; }
     const char* FailedName() const { return m_failed ? m_failedName.c_str() : nullptr; }
+    // Why, when the first failure was FP_ERR_WRITE (see FpReader::FailureReason), else null.
+    const char* FailedReason() const { return m_failed == FP_ERR_WRITE ? m_failedReason : nullptr; }
 
 private:
     enum Kind { BEGIN_FILE, WRITE, INFLATE, CHUNK_DONE, END_FILE, ABORT_FILE, FOLDER, ENTRY_DONE };
@@ -83,6 +85,7 @@ private:
         uint32_t uncompressedLength = 0;
         State state = WAITING;
         int result = FP_OK;
+        const char* reason = nullptr; // INFLATE of a whole chunk that failed
         uint64_t total = 0;
         int32_t index = 0, count = 0;
     };
@@ -117,9 +120,11 @@ private:
     int m_fileOpen = 0;
     int32_t m_lastDone = 0; // number of the last entry the target finished
     std::string m_failedName;
-    std::string m_currentName;  // the file between BeginFile and its end
-    FpWholeInflater m_inflater; // on the target's thread
-    FpInflater m_windowed;      // chunks beyond FP_WHOLE_INFLATE_LIMIT, on the target's thread
+    const char* m_failedReason = nullptr;
+    const char* m_handledReason = nullptr; // of the last failing Handle(), on the target's thread
+    std::string m_currentName;             // the file between BeginFile and its end
+    FpWholeInflater m_inflater;            // on the target's thread
+    FpInflater m_windowed; // chunks beyond FP_WHOLE_INFLATE_LIMIT, on the target's thread
     std::thread m_thread;
     std::vector<std::thread> m_workers;
 };

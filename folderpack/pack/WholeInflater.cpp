@@ -15,8 +15,10 @@ int FpWholeInflater::Inflate(const unsigned char* data, uint32_t dataLength, uns
                              uint32_t uncompressedLength) {
     if (!m_decompressor)
         m_decompressor = libdeflate_alloc_decompressor();
+    m_reason = FP_WHY_NO_MEMORY;
     if (!m_decompressor)
         return FP_ERR_WRITE;
+    m_reason = FP_WHY_DAMAGED;
     // zlib refuses a dynamic block declaring more than 286 length or 30 distance codes, which
     // libdeflate accepts; a writer that declares them does so from its first block on.
     if (dataLength >= 4 && (data[2] & 0x06) == 0x04) {

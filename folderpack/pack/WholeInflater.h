@@ -28,8 +28,12 @@ public:
     int Inflate(const unsigned char* data, uint32_t dataLength, unsigned char* out,
                 uint32_t uncompressedLength);
 
+    // Why the last Inflate() gave FP_ERR_WRITE: FP_WHY_NO_MEMORY or FP_WHY_DAMAGED.
+    const char* Reason() const { return m_reason; }
+
 private:
     FpWholeInflater(const FpWholeInflater&) = delete;
     FpWholeInflater& operator=(const FpWholeInflater&) = delete;
     void* m_decompressor; // libdeflate_decompressor, made on first use
+    const char* m_reason = nullptr;
 };

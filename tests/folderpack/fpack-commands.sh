@@ -57,9 +57,10 @@ offset=$(grep -boa 'docs\\readme.txt' "$dir/a.fpk" | head -1 | cut -d: -f1)
 printf '\377' | dd of="$dir/bad-chunk.fpk" bs=1 seek=$((offset + 16 + 30 + 12 + 2)) conv=notrunc 2>/dev/null
 for threads in 1 3; do
     check "test --threads $threads of a bad chunk" 1 "$fpack" test "$dir/bad-chunk.fpk" --threads $threads
-    expect_line "bad chunk, $threads threads" "$dir/err.txt" '^fpack: test: FP_ERR_WRITE at entry 3 "docs\\readme.txt"$'
+    expect_line "bad chunk, $threads threads" "$dir/err.txt" '^fpack: test: FP_ERR_WRITE at entry 3 "docs\\readme.txt": damaged stream$'
     rm -rf "$dir/y"
     check "extract --threads $threads of a bad chunk" 1 "$fpack" extract "$dir/bad-chunk.fpk" "$dir/y" --threads $threads
+    expect_line "bad chunk extracted, $threads threads" "$dir/err.txt" '^fpack: extract: FP_ERR_WRITE at entry 3 "docs\\readme.txt": damaged stream$'
     check "nothing after the bad chunk" 1 test -e "$dir/y/noise.bin"
 done
 printf 'Folder Pack!\0\0\0\0\0\0\0\0' > "$dir/bad.fpk"
