@@ -41,9 +41,6 @@ int WalkArchive(const char* command, const char* archive, FpFileInput& input, co
         return ReportFailure(command, handled, sink.FailedIndex(), sink.FailedName(),
                              sink.FailedReason() ? sink.FailedReason() : "");
     if (result != FP_OK)
-        return ReportFailure(command, result, reader.EntryIndex(), reader.EntryName(),
-                             reader.FailureReason() ? reader.FailureReason()
-                             : reader.EntryIndex()  ? ""
-                                                    : archive);
+        return ReportReaderFailure(command, result, reader, archive);
     return 0;
 }

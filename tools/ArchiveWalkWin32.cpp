@@ -43,9 +43,6 @@ int WalkArchive(const char* command, const char* archive, FpFileInput& input, co
     int result = reader.Walk(sink);
     sink.Finish();
     if (result != FP_OK)
-        return ReportFailure(command, result, reader.EntryIndex(), reader.EntryName(),
-                             reader.FailureReason() ? reader.FailureReason()
-                             : reader.EntryIndex()  ? ""
-                                                    : archive);
+        return ReportReaderFailure(command, result, reader, archive);
     return 0;
 }
