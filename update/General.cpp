@@ -74,7 +74,8 @@ DWORD PrepareWorkFolder(const char* temp, const char* work) {
     if (IsLink(temp) || IsLink(work))
         return ERROR_STOPPED_ON_SYMLINK;
     MakePath(temp);
-    if (IsLink(temp))
+    if (IsLink(temp)) // made by someone else between the check and MakePath
+
         return ERROR_STOPPED_ON_SYMLINK;
     DeleteTree(work, 1); // never follows a link; nothing happens when there is no folder
     if (CreatePrivateFolder(work))

@@ -341,7 +341,7 @@ tampered)
     # The first stored chunk of "docs 1" data: its text follows the chunk's two lengths.
     perl -0777 -i -pe 's/(FPCK.{8}docs )1/${1}7/s or die "no stored chunk\n"' "$tampered" ||
         fail "could not tamper with the payload"
-    VARNOCK_BIN=$work launch VarnockTampered.exe
+    launch "$tampered"
     answer_yes
     expect_failure 4 13 'ファイルの展開に失敗しました。'
     [ ! -e "$(unix_of "$product_tmp")/WUTMP/WU.TPK" ] || fail "the archive file was written"

@@ -140,13 +140,8 @@ TEST_F(Worker, ClientProblemsReportThreeOrSeven) {
 TEST_F(Worker, LeftoversOfAnEarlierRunAreRemovedFirst) {
     MakeFolders(kWork + "WU.TPK\\");
     MakeFolders(kWork + "data\\");
-    FILE* file = fopen((kWork + "data\\表").c_str(), "wb"); // the archive's folder data\表
-    ASSERT_NE(nullptr, file);
-    fclose(file);
-    file = fopen((kWork + "old.dll").c_str(), "wb");
-    ASSERT_NE(nullptr, file);
-    fputs("stale", file);
-    fclose(file);
+    ASSERT_TRUE(WriteWholeFile(kWork + "data\\表", "")); // the archive's folder data\表
+    ASSERT_TRUE(WriteWholeFile(kWork + "old.dll", "stale"));
     SetFileAttributesA((kWork + "old.dll").c_str(), FILE_ATTRIBUTE_READONLY);
     SetEnvironmentVariableA("VARNOCK_PROBE_LIST", (kRoot + "listing.txt").c_str());
 
@@ -162,9 +157,7 @@ TEST_F(Worker, LeftoversOfAnEarlierRunAreRemovedFirst) {
 TEST_F(Worker, LinkedTemporaryOrWorkFolderIsRefused) {
     const std::string victim = kRoot + "victim\\";
     MakeFolders(victim);
-    FILE* file = fopen((victim + "keep.txt").c_str(), "wb");
-    ASSERT_NE(nullptr, file);
-    fclose(file);
+    ASSERT_TRUE(WriteWholeFile(victim + "keep.txt", ""));
     MakeFolders(kTemp);
     for (const std::string& link : {kWork, kTemp}) {
         if (link == kTemp)
