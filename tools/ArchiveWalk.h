@@ -14,10 +14,10 @@
 // 0 on success; otherwise 1, after ReportFailure for `command` has named the first failure in
 // archive order (the target's or the reader's) with its entry, or with `archive` when it came
 // before the first entry.
+int WalkArchive(const char* command, const char* archive, FpFileInput& input, const char* prefix,
+                FpSink& target, int threads, const char* label);
+
 // ReportFailure for the reader's own failure `result`: its entry and the reason of an
 // FP_ERR_WRITE, or `archive` when the failure came before the first entry. Returns 1.
 int ReportReaderFailure(const char* command, int result, const FpReader& reader,
                         const char* archive);
-
-int WalkArchive(const char* command, const char* archive, FpFileInput& input, const char* prefix,
-                FpSink& target, int threads, const char* label);

@@ -6,7 +6,6 @@
 #include "tools/ToolPlatform.h"
 
 #include <stdio.h>
-#include <stdlib.h>
 
 #include <exception>
 #include <new>
@@ -25,13 +24,9 @@ int CreateArchive(const FpackArgs& args, const std::string& temporary) {
     if (result != FP_OK)
         return ReportFailure("create", result, 0, nullptr, error);
     // SOURCE_DATE_EPOCH set: the same tree packs to the same bytes whenever it was copied.
-    if (const char* epoch = getenv("SOURCE_DATE_EPOCH")) {
-        uint64_t limit = 0;
-        if (!FpParseSourceDateEpoch(epoch, &limit)) {
-            fprintf(stderr, "fpack: create: SOURCE_DATE_EPOCH is not a count of seconds\n");
-            return 2;
-        }
-        FpClampTimes(entries, limit);
+    if (!FpApplySourceDateEpoch(entries)) {
+        fprintf(stderr, "fpack: create: SOURCE_DATE_EPOCH is not a count of seconds\n");
+        return 2;
     }
 
     FpFileOutput out;

@@ -5,21 +5,24 @@
 #include "folderpack/pack/FolderPacker.h"
 #include "folderpack/core/NullSink.h"
 #include "folderpack/pack/PackTimes.h"
+#include "sys/Handle.h"
+#include "sys/Resource.h"
 #include "sys/Sha256.h"
 #include "tools/PeImage.h"
+#include "tools/ToolPlatform.h"
 #include "tools/VersionResource.h"
 
 #include <windows.h>
 
 #include <stdio.h>
-#include <stdlib.h>
 
 #include <set>
 
 namespace {
 
-const char kPayloadType[] = "IDH_FILE";
-const char kDigestType[] = "IDH_DIGEST";
+const char kPayloadType[] = RESOURCE_FILE_TYPE;
+const char kDigestType[] = RESOURCE_DIGEST_TYPE;
+const char kPayloadName[] = "#130"; // kPayloadId as resource text
 const WORD kPayloadId = 130;
 const DWORD kStubLimit = 256u << 20;    // far beyond any updater
 const DWORD kArchiveLimit = 0x7fffffff; // what a resource's DWORD size and the hash accept
@@ -101,23 +104,23 @@ int ReadResource(const char* path, LPCSTR type, LPCSTR id, WORD language,
 // The whole file at `path` if it holds at most `limit` bytes. 1, or 0 with `error` set.
 int ReadWholeFile(const char* path, DWORD limit, std::vector<unsigned char>& bytes,
                   std::string& error) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    OwnedHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) {
         error = "cannot open \"" + std::string(path) + "\"";
         return 0;
     }
     LARGE_INTEGER size = {};
-    int ok = GetFileSizeEx(file, &size) && size.QuadPart <= LONGLONG(limit);
+    int ok = GetFileSizeEx(file.Get(), &size) && size.QuadPart <= LONGLONG(limit);
     if (ok) {
         bytes.resize(size_t(size.QuadPart));
         DWORD done = 0;
         for (size_t at = 0; ok && at < bytes.size(); at += done) {
             DWORD chunk = DWORD(bytes.size() - at < 0x1000000 ? bytes.size() - at : 0x1000000);
-            ok = ReadFile(file, &bytes[at], chunk, &done, nullptr) && done == chunk;
+            ok = ReadFile(file.Get(), &bytes[at], chunk, &done, nullptr) && done == chunk;
         }
     }
-    CloseHandle(file);
+    file.Close();
     if (!ok)
         error = "cannot read \"" + std::string(path) + "\" (or it is larger than " +
                 std::to_string(limit) + " bytes)";
@@ -132,13 +135,9 @@ int LoadPayload(const char* source, std::vector<unsigned char>& archive, std::st
         std::vector<FpPackEntry> entries;
         if (FpCollectEntries(*tree, entries, error) != FP_OK)
             return 0;
-        if (const char* epoch = getenv("SOURCE_DATE_EPOCH")) {
-            uint64_t limit = 0;
-            if (!FpParseSourceDateEpoch(epoch, &limit)) {
-                error = "SOURCE_DATE_EPOCH is not a count of seconds";
-                return 0;
-            }
-            FpClampTimes(entries, limit);
+        if (!FpApplySourceDateEpoch(entries)) {
+            error = "SOURCE_DATE_EPOCH is not a count of seconds";
+            return 0;
         }
         FpMemoryOutput out;
         FpPackOptions options;
@@ -179,8 +178,8 @@ std::string CheckResult(const char* path, WORD language, const std::vector<unsig
     for (const ResourceKey& key : resources) {
         if (key.language != language)
             return "resource " + key.type + " " + key.name + " is not in the stub's language";
-        payloads += key.type == kPayloadType && key.name == "#130";
-        digests += key.type == kDigestType && key.name == "#130";
+        payloads += key.type == kPayloadType && key.name == kPayloadName;
+        digests += key.type == kDigestType && key.name == kPayloadName;
     }
     if (payloads != 1 || digests != 1)
         return "the written copy holds " + std::to_string(payloads) + " payloads and " +
@@ -207,7 +206,7 @@ std::string Rewrite(const char* path, const std::vector<ResourceKey>& old, WORD 
     int ok = 1;
     // Every language of the old payload and digest goes, so that exactly one of each remains.
     for (const ResourceKey& key : old) {
-        if (key.name == "#130" && (key.type == kPayloadType || key.type == kDigestType))
+        if (key.name == kPayloadName && (key.type == kPayloadType || key.type == kDigestType))
             ok = ok && UpdateResourceA(update, key.type.c_str(), MAKEINTRESOURCEA(kPayloadId),
                                        key.language, nullptr, 0);
     }
@@ -259,7 +258,8 @@ int EmbedCommand(const FpackArgs& args) {
     std::set<WORD> languages;
     int payloads = 0;
     for (const ResourceKey& key : resources) {
-        int ours = key.name == "#130" && (key.type == kPayloadType || key.type == kDigestType);
+        int ours =
+            key.name == kPayloadName && (key.type == kPayloadType || key.type == kDigestType);
         payloads += ours && key.type == kPayloadType;
         if (!ours)
             languages.insert(key.language);
@@ -297,7 +297,7 @@ int EmbedCommand(const FpackArgs& args) {
                         args.version ? &version : nullptr);
     if (error.empty())
         error = CheckResult(temporary.c_str(), language, archive, digest);
-    if (error.empty() && !MoveFileExA(temporary.c_str(), args.output, MOVEFILE_REPLACE_EXISTING))
+    if (error.empty() && !MoveReplacing(temporary.c_str(), args.output))
         error = "cannot rename \"" + temporary + "\" to \"" + args.output + "\"";
     if (!error.empty()) {
         DeleteFileA(temporary.c_str());

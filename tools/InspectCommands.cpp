@@ -66,8 +66,7 @@ int List(const FpackArgs& args, FpNullSink& sink, FpFileInput& input) {
     FpReader reader(input, inflater, buffer, "");
     int result = reader.Walk(sink);
     if (result != FP_OK)
-        return ReportFailure("list", result, reader.EntryIndex(), reader.EntryName(),
-                             reader.EntryIndex() ? "" : args.archive);
+        return ReportReaderFailure("list", result, reader, args.archive);
     return 0;
 }
 

@@ -50,7 +50,7 @@ DWORD CheckPayload(const char* workFolder, uint64_t* needed) {
     DWORD digestSize = 0;
     if (!FindResourceBytes(MAKEINTRESOURCEA(kArchiveResource), RESOURCE_FILE_TYPE, &archive,
                            &archiveSize) ||
-        !FindResourceBytes(MAKEINTRESOURCEA(kArchiveResource), PAYLOAD_DIGEST_TYPE, &digest,
+        !FindResourceBytes(MAKEINTRESOURCEA(kArchiveResource), RESOURCE_DIGEST_TYPE, &digest,
                            &digestSize))
         return ERROR_INVALID_DATA;
     char computed[2 * SHA256_DIGEST_SIZE + 1];

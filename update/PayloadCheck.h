@@ -5,9 +5,6 @@
 
 #include <stdint.h>
 
-// The resource that holds the archive's SHA-256: 64 hexadecimal characters, nothing else.
-#define PAYLOAD_DIGEST_TYPE "IDH_DIGEST"
-
 // CheckPayload hashes the archive as loaded and compares it with its digest, then walks its
 // entries in memory (names and limits checked as the extraction under `workFolder` will check
 // them, nothing inflated). Returns 0 with `*needed` set to the bytes the work folder must take

@@ -1,5 +1,7 @@
 #include "folderpack/core/FolderPackFormat.h"
 
+#include <string.h>
+
 const char* FpResultName(int code) {
     switch (code) {
     case FP_OK:
@@ -30,5 +32,5 @@ const char* FpResultName(int code) {
 }
 
 int FpIsResultCode(int code) {
-    return code <= FP_OK && code >= FP_ERR_EXISTS && code != -5;
+    return strcmp(FpResultName(code), "FP_ERR_UNKNOWN") != 0; // the one list of codes
 }

@@ -140,6 +140,7 @@ int FpReader::ReadFileEntry(FpSink& sink) {
 }
 
 int FpReader::ReadChunks(FpSink& sink, FpEntry& entry) {
+    const int wantsData = sink.WantsData(); // fixed for a sink
     unsigned char* data = m_buffer.Get();
     if (!data)
         return FP_ERR_NOMEM;
@@ -164,12 +165,12 @@ int FpReader::ReadChunks(FpSink& sink, FpEntry& entry) {
         if (!stored && uncompressedLength > UINT32_MAX - FP_INFLATE_SLACK)
             return FP_ERR_LIMIT;
         unsigned char* place =
-            sink.WantsData() ? sink.ChunkBuffer(dataLength, uncompressedLength) : nullptr;
+            wantsData ? sink.ChunkBuffer(dataLength, uncompressedLength) : nullptr;
         if (!place)
             place = data;
         if (m_input.Read(place, dataLength) != FP_OK)
             return FP_ERR_READ;
-        if (sink.WantsData()) {
+        if (wantsData) {
             int result = FP_OK;
             const char* reason = nullptr;
             if (stored) {

@@ -2,6 +2,8 @@
 
 #include "folderpack/core/FileTime.h"
 
+#include <stdlib.h>
+
 int FpParseSourceDateEpoch(const char* text, uint64_t* limit) {
     const int64_t kLast = 253402300799LL;
     if (!text || !*text)
@@ -24,4 +26,15 @@ void FpClampTimes(std::vector<FpPackEntry>& entries, uint64_t limit) {
             entry.lastWriteTime = limit;
         entry.creationTime = entry.lastWriteTime;
     }
+}
+
+int FpApplySourceDateEpoch(std::vector<FpPackEntry>& entries) {
+    const char* epoch = getenv("SOURCE_DATE_EPOCH");
+    if (!epoch)
+        return 1;
+    uint64_t limit = 0;
+    if (!FpParseSourceDateEpoch(epoch, &limit))
+        return 0;
+    FpClampTimes(entries, limit);
+    return 1;
 }

@@ -15,3 +15,7 @@ int FpParseSourceDateEpoch(const char* text, uint64_t* limit);
 // Every last-write time later than `limit` becomes `limit`, and every creation time becomes the
 // entry's last-write time (a birth time depends on when the copy was made, not on its contents).
 void FpClampTimes(std::vector<FpPackEntry>& entries, uint64_t limit);
+
+// Clamps `entries` as FpClampTimes does under the environment's SOURCE_DATE_EPOCH. 1 when it is
+// unset (nothing changes) or was applied; 0 when it is malformed, `entries` unchanged.
+int FpApplySourceDateEpoch(std::vector<FpPackEntry>& entries);
