@@ -5,7 +5,9 @@
 
 #include <string.h>
 
-#define FP_OUTPUT_BUFFER_SIZE 0x400000u
+// Written in pieces this long: the buffer stays warm and is reused, where a buffer as long as a
+// small archive would be fresh memory that the whole archive is copied into.
+#define FP_OUTPUT_BUFFER_SIZE 0x40000u
 
 namespace {
 

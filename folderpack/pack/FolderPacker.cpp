@@ -1,6 +1,7 @@
 #include "folderpack/pack/FolderPacker.h"
 
 #include "folderpack/core/EntryName.h"
+#include "folderpack/pack/IncompressibleGuess.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -151,7 +152,8 @@ void Packer::Process(size_t index, Slot& slot, FpChunkCompressor& compressor) {
     }
     slot.result = m_tree.ReadAt(m_entries[job.entry].source, job.offset, slot.raw.data.get(),
                                 job.length, slot.error);
-    if (slot.result == FP_OK) {
+    if (slot.result == FP_OK && !FpLooksIncompressible(compressor, slot.raw.data.get(), job.length,
+                                                       slot.packed.data.get())) {
         slot.result = compressor.Compress(slot.raw.data.get(), job.length, slot.packed.data.get(),
                                           &slot.packedLength);
         if (slot.result != FP_OK)

@@ -44,8 +44,10 @@ struct FpPackOptions {
 // allow even behind an empty destination. `error` names the item.
 int FpCollectEntries(FpSourceTree& tree, std::vector<FpPackEntry>& entries, std::string& error);
 
-// Writes the archive of `entries` to `out`. The same entries and level give the same bytes
-// whatever the number of threads. FP_OK; FP_ERR_OPEN or FP_ERR_READ from reading a file;
-// FP_ERR_WRITE; FP_ERR_NOMEM; FP_ERR_LIMIT for bad options. `error` says what failed.
+// Writes the archive of `entries` to `out`. A chunk is stored when its zlib form would not be
+// shorter, or when FpLooksIncompressible says so without the chunk being compressed whole. The
+// same entries and level give the same bytes whatever the number of threads. FP_OK; FP_ERR_OPEN or
+// FP_ERR_READ from reading a file; FP_ERR_WRITE; FP_ERR_NOMEM; FP_ERR_LIMIT for bad options.
+// `error` says what failed.
 int FpPack(FpSourceTree& tree, const std::vector<FpPackEntry>& entries, FpArchiveOutput& out,
            const FpPackOptions& options, std::string& error);

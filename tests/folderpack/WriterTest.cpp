@@ -2,6 +2,7 @@
 // POSIX files.
 #include "folderpack/core/FolderPackWriter.h"
 #include "folderpack/pack/FolderPacker.h"
+#include "folderpack/pack/IncompressibleGuess.h"
 #include "folderpack/pack/DiskSinkPosix.h"
 
 #include "ArchiveBuilder.h"
@@ -129,6 +130,28 @@ TEST(Writer, ChunksAreLevelOneStreamsOrStoredWhenNotShorter) {
     EXPECT_EQ(FP_OK, compressor.Compress(reinterpret_cast<const unsigned char*>("x"), 1, out.data(),
                                          &length));
     EXPECT_EQ(0u, length);
+}
+
+TEST(Packer, GuessesStoredOnlyForRandomBytesWithoutNearRepeats) {
+    FpChunkCompressor compressor(1);
+    std::vector<unsigned char> scratch(1 << 20);
+    auto guess = [&](const std::string& data) {
+        return FpLooksIncompressible(compressor,
+                                     reinterpret_cast<const unsigned char*>(data.data()),
+                                     uint32_t(data.size()), scratch.data());
+    };
+    std::string noise = ArchiveBuilder::Noise(1 << 20, 7);
+    EXPECT_EQ(1, guess(noise));
+    EXPECT_EQ(0, guess(noise.substr(0, FP_GUESS_MIN_LENGTH - 1)));
+    // Random bytes in every byte value, repeated every 4 KiB: deflate shortens them to a fraction.
+    std::string repeated;
+    while (repeated.size() < noise.size())
+        repeated += noise.substr(0, 4096);
+    EXPECT_EQ(0, guess(repeated));
+    // Random up to the last sample, which is text.
+    std::string tail = noise;
+    tail.replace(tail.size() - 0x20000, 0x20000, std::string(0x20000, 'a'));
+    EXPECT_EQ(0, guess(tail));
 }
 
 TEST(Packer, OrdersEntriesAndRoundTripsThroughTheReader) {
