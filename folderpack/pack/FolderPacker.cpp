@@ -110,6 +110,10 @@ struct Slot {
     int ready = 0;
 };
 
+// Each packing thread takes the next chunk, reads and compresses it, and then writes whatever
+// chunks are ready in archive order, unless another thread is writing: no thread waits for
+// another except when every slot is taken. The caller packs alone when one thread is asked for,
+// and otherwise only waits for the end.
 class Packer {
 public:
     Packer(FpSourceTree& tree, const std::vector<FpPackEntry>& entries, FpArchiveOutput& out,
@@ -120,11 +124,12 @@ public:
 
 private:
     void Process(size_t job, Slot& slot, FpChunkCompressor& compressor);
-    void Work();
-    Slot* Wait(size_t job);
-    void Done(size_t job);
-    void Stop();
-    int WriteEntries(std::string& error);
+    void Work(FpChunkCompressor& compressor);
+    void WorkOnThread();
+    void Fail(int result, const std::string& error);
+    int WriteWhole(const FpPackEntry& entry);
+    int WriteJob(size_t job, std::string& error);
+    int WriteRest(std::string& error);
 
     FpSourceTree& m_tree;
     const std::vector<FpPackEntry>& m_entries;
@@ -132,13 +137,20 @@ private:
     const FpPackOptions& m_options;
     std::vector<Job> m_jobs;
     std::vector<Slot> m_slots;
-    std::unique_ptr<FpChunkCompressor> m_compressor; // without threads
     std::mutex m_mutex;
-    std::condition_variable m_ready; // for the writing thread: a slot is ready
-    std::condition_variable m_freed; // for the compressing threads: a slot was written
+    std::condition_variable m_freed; // for the packing threads: a slot was written, or a failure
+    std::condition_variable m_ended; // for the caller: every chunk was written, or a failure
     size_t m_next = 0;               // next job a thread takes
     size_t m_written = 0;            // jobs written so far
-    int m_stop = 0;
+    int m_writing = 0;               // a thread is writing
+    int m_result = FP_OK;            // the first failure in archive order
+    std::string m_error;
+    // Of the writing thread only.
+    size_t m_entry = 0;  // next entry whose start is not written
+    uint64_t m_left = 0; // bytes of the open file not yet written
+    uint64_t m_recordOffset = 0;
+    uint64_t m_done = 0;
+    uint64_t m_total = 0;
 };
 
 void Packer::Process(size_t index, Slot& slot, FpChunkCompressor& compressor) {
@@ -161,93 +173,123 @@ void Packer::Process(size_t index, Slot& slot, FpChunkCompressor& compressor) {
     }
 }
 
-void Packer::Work() {
-    FpChunkCompressor compressor(m_options.level);
+void Packer::Fail(int result, const std::string& error) {
+    if (m_result == FP_OK) {
+        m_result = result;
+        m_error = error;
+    }
+    m_freed.notify_all();
+    m_ended.notify_all();
+}
+
+void Packer::Work(FpChunkCompressor& compressor) {
+    const size_t count = m_slots.size();
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        m_freed.wait(lock, [this] {
-            return m_stop || m_next >= m_jobs.size() || m_next < m_written + m_slots.size();
+        m_freed.wait(lock, [this, count] {
+            return m_result != FP_OK || m_next >= m_jobs.size() || m_next < m_written + count;
         });
-        if (m_stop || m_next >= m_jobs.size())
+        if (m_result != FP_OK || m_next >= m_jobs.size())
             return;
         size_t job = m_next++;
-        Slot& slot = m_slots[job % m_slots.size()];
+        Slot& slot = m_slots[job % count];
         lock.unlock();
         Process(job, slot, compressor);
         lock.lock();
         slot.ready = 1;
-        m_ready.notify_one();
-    }
-}
-
-Slot* Packer::Wait(size_t job) {
-    Slot& slot = m_slots[job % m_slots.size()];
-    if (!m_compressor) {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_ready.wait(lock, [&slot] { return slot.ready != 0; });
-    } else {
-        Process(job, slot, *m_compressor);
-    }
-    return &slot;
-}
-
-void Packer::Done(size_t job) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_slots[job % m_slots.size()].ready = 0;
-    m_written++;
-    m_freed.notify_one();
-}
-
-void Packer::Stop() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_stop = 1;
-    m_freed.notify_all();
-}
-
-int Packer::WriteEntries(std::string& error) {
-    uint64_t total = 0, done = 0;
-    for (const FpPackEntry& entry : m_entries)
-        total += entry.size;
-    if (FpWriteHeader(m_out, int32_t(m_entries.size())) != FP_OK) {
-        error = "cannot write the archive";
-        return FP_ERR_WRITE;
-    }
-    size_t job = 0;
-    for (const FpPackEntry& entry : m_entries) {
-        FpEntryFields fields = {entry.name.c_str(), 0, entry.creationTime, entry.lastWriteTime};
-        if (entry.isFolder) {
-            fields.attributes = m_options.folderAttributes;
-            if (FpWriteFolder(m_out, fields) != FP_OK) {
-                error = "cannot write the archive";
-                return FP_ERR_WRITE;
-            }
-            continue;
+        if (m_writing)
+            continue; // the writing thread takes this chunk when it comes to it
+        m_writing = 1;
+        while (m_result == FP_OK && m_slots[m_written % count].ready) {
+            size_t next = m_written;
+            std::string error;
+            lock.unlock();
+            int result = WriteJob(next, error);
+            lock.lock();
+            m_slots[next % count].ready = 0;
+            m_written++;
+            if (result != FP_OK)
+                Fail(result, error);
+            m_freed.notify_all();
         }
-        fields.attributes = m_options.fileAttributes;
-        uint64_t recordOffset;
-        int result = FpBeginFile(m_out, fields, entry.size, &recordOffset);
-        for (uint64_t left = entry.size; result == FP_OK && left > 0; job++) {
-            Slot* slot = Wait(job);
-            uint32_t length = m_jobs[job].length;
-            if (slot->result != FP_OK) {
-                error = slot->error;
-                return slot->result;
-            }
-            if (slot->packedLength)
-                result = FpWriteChunk(m_out, slot->packed.data.get(), slot->packedLength, length);
-            else
-                result = FpWriteChunk(m_out, slot->raw.data.get(), length, length);
-            Done(job);
-            left -= length;
-            done += length;
-            if (m_options.progress)
-                m_options.progress(m_options.progressContext, done, total);
-        }
+        if (m_written == m_jobs.size())
+            m_ended.notify_all();
+        m_writing = 0;
+    }
+}
+
+// An exception here would end the process: it ends the run instead.
+void Packer::WorkOnThread() {
+    try {
+        FpChunkCompressor compressor(m_options.level);
+        Work(compressor);
+    } catch (const std::bad_alloc&) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        Fail(FP_ERR_NOMEM, "out of memory");
+    } catch (const std::exception& e) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        Fail(FP_ERR_NOMEM, e.what());
+    }
+}
+
+int Packer::WriteWhole(const FpPackEntry& entry) {
+    FpEntryFields fields = {entry.name.c_str(), 0, entry.creationTime, entry.lastWriteTime};
+    if (entry.isFolder) {
+        fields.attributes = m_options.folderAttributes;
+        return FpWriteFolder(m_out, fields);
+    }
+    fields.attributes = m_options.fileAttributes;
+    uint64_t recordOffset;
+    int result = FpBeginFile(m_out, fields, 0, &recordOffset);
+    return result == FP_OK ? FpEndFile(m_out, recordOffset) : result;
+}
+
+// Writes the entries before the job's file that are not yet written (folders and empty files),
+// the file's start if this is its first chunk, the chunk, and the file's end after its last one.
+int Packer::WriteJob(size_t index, std::string& error) {
+    const Job& job = m_jobs[index];
+    const Slot& slot = m_slots[index % m_slots.size()];
+    if (slot.result != FP_OK) {
+        error = slot.error;
+        return slot.result;
+    }
+    int result = FP_OK;
+    if (m_left == 0) {
+        for (; result == FP_OK && m_entry < job.entry; m_entry++)
+            result = WriteWhole(m_entries[m_entry]);
+        const FpPackEntry& entry = m_entries[job.entry];
+        FpEntryFields fields = {entry.name.c_str(), m_options.fileAttributes, entry.creationTime,
+                                entry.lastWriteTime};
         if (result == FP_OK)
-            result = FpEndFile(m_out, recordOffset);
-        if (result != FP_OK) {
+            result = FpBeginFile(m_out, fields, entry.size, &m_recordOffset);
+        m_entry = job.entry + 1;
+        m_left = entry.size;
+    }
+    if (result == FP_OK) {
+        if (slot.packedLength)
+            result = FpWriteChunk(m_out, slot.packed.data.get(), slot.packedLength, job.length);
+        else
+            result = FpWriteChunk(m_out, slot.raw.data.get(), job.length, job.length);
+    }
+    m_left -= job.length;
+    m_done += job.length;
+    if (result == FP_OK && m_left == 0)
+        result = FpEndFile(m_out, m_recordOffset);
+    if (result != FP_OK) {
+        error = "cannot write the archive";
+        return result;
+    }
+    if (m_options.progress)
+        m_options.progress(m_options.progressContext, m_done, m_total);
+    return FP_OK;
+}
+
+// The entries after the last chunk: folders and empty files.
+int Packer::WriteRest(std::string& error) {
+    for (; m_entry < m_entries.size(); m_entry++) {
+        if (WriteWhole(m_entries[m_entry]) != FP_OK) {
             error = "cannot write the archive";
-            return result;
+            return FP_ERR_WRITE;
         }
     }
     return FP_OK;
@@ -269,40 +311,48 @@ int Packer::Run(std::string& error) {
             m_jobs.push_back({i, offset, length});
             offset += length;
         }
+        m_total += size;
+    }
+    if (FpWriteHeader(m_out, int32_t(m_entries.size())) != FP_OK) {
+        error = "cannot write the archive";
+        return FP_ERR_WRITE;
     }
     std::vector<std::thread> threads;
-    int result;
     // Threads that cannot start, or memory that runs out here, end the run with a code; the
     // threads already started are stopped and joined either way.
     try {
+        // Room for the threads to run well ahead of a large chunk still being compressed,
+        // bounded so that many threads do not hold more than 64 chunks in flight, and so that
+        // the slots' raw and packed bytes stay within FP_PACK_THREAD_BUDGET per thread. One
+        // thread has one chunk in flight.
+        size_t slots = size_t(m_options.threads) * 8;
+        size_t fit = size_t(m_options.threads) * (FP_PACK_THREAD_BUDGET / 2 / m_options.chunkSize);
+        slots = std::min(std::min(slots, fit), size_t(64));
+        m_slots.resize(m_options.threads == 1 ? 1 : std::max(slots, size_t(m_options.threads)));
         if (m_options.threads == 1) {
-            m_compressor.reset(new FpChunkCompressor(m_options.level));
-            m_slots.resize(1);
+            FpChunkCompressor compressor(m_options.level);
+            Work(compressor);
         } else {
-            // Room for the threads to run well ahead of a large chunk still being compressed,
-            // bounded so that many threads do not hold more than 64 chunks in flight, and so that
-            // the slots' raw and packed bytes stay within FP_PACK_THREAD_BUDGET per thread.
-            size_t slots = size_t(m_options.threads) * 8;
-            size_t fit =
-                size_t(m_options.threads) * (FP_PACK_THREAD_BUDGET / 2 / m_options.chunkSize);
-            slots = std::min(std::min(slots, fit), size_t(64));
-            m_slots.resize(std::max(slots, size_t(m_options.threads)));
             threads.reserve(size_t(m_options.threads));
             for (int i = 0; i < m_options.threads; i++)
-                threads.emplace_back(&Packer::Work, this);
+                threads.emplace_back(&Packer::WorkOnThread, this);
         }
-        result = WriteEntries(error);
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_ended.wait(lock, [this] { return m_result != FP_OK || m_written == m_jobs.size(); });
     } catch (const std::bad_alloc&) {
-        result = FP_ERR_NOMEM;
-        error = "out of memory";
+        std::lock_guard<std::mutex> lock(m_mutex);
+        Fail(FP_ERR_NOMEM, "out of memory");
     } catch (const std::system_error& e) {
-        result = FP_ERR_NOMEM;
-        error = std::string("cannot start a thread: ") + e.what();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        Fail(FP_ERR_NOMEM, std::string("cannot start a thread: ") + e.what());
     }
-    Stop();
     for (std::thread& thread : threads)
         thread.join();
-    return result;
+    if (m_result != FP_OK) {
+        error = m_error;
+        return m_result;
+    }
+    return WriteRest(error);
 }
 
 } // namespace

@@ -33,7 +33,8 @@ struct FpPackOptions {
     uint32_t chunkSize = FP_PACK_CHUNK_SIZE;
     uint32_t fileAttributes = FP_ATTRIBUTE_ARCHIVE;
     uint32_t folderAttributes = FP_ATTRIBUTE_READONLY | FP_ATTRIBUTE_DIRECTORY;
-    // Called on the caller's thread after each chunk written; may be null.
+    // Called after each chunk written, one call at a time, on the thread that wrote it (the
+    // caller's when `threads` is 1); may be null.
     void (*progress)(void* context, uint64_t done, uint64_t total) = nullptr;
     void* progressContext = nullptr;
 };

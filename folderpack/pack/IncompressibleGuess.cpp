@@ -31,8 +31,8 @@ int LooksRandom(const unsigned char* data, uint32_t length) {
 
 } // namespace
 
-int FpLooksIncompressible(FpChunkCompressor& compressor, const unsigned char* data,
-                          uint32_t length, unsigned char* scratch) {
+int FpLooksIncompressible(FpChunkCompressor& compressor, const unsigned char* data, uint32_t length,
+                          unsigned char* scratch) {
     if (length < FP_GUESS_MIN_LENGTH)
         return 0;
     // The samples come to a quarter of the chunk, and to 128 KiB at most (an eighth of 1 MiB).

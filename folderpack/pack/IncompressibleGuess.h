@@ -15,8 +15,8 @@
 // of them is made shorter by `compressor` on its own; the caller then stores the chunk without
 // compressing it whole. 0 otherwise (the chunk is to be compressed whole), for chunks shorter than
 // FP_GUESS_MIN_LENGTH, and when the compressor cannot be set up. `scratch` must hold `length` - 1
-// bytes, as Compress's output does; its contents are left undefined. The same bytes always give the same
-// answer. The guess is wrong only for data whose repeats lie farther apart than a sample and
+// bytes, as Compress's output does; its contents are left undefined. The same bytes always give the
+// same answer. The guess is wrong only for data whose repeats lie farther apart than a sample and
 // outside the samples: such a chunk is stored where deflate would have shortened it.
-int FpLooksIncompressible(FpChunkCompressor& compressor, const unsigned char* data,
-                          uint32_t length, unsigned char* scratch);
+int FpLooksIncompressible(FpChunkCompressor& compressor, const unsigned char* data, uint32_t length,
+                          unsigned char* scratch);

@@ -25,7 +25,7 @@ public:
                std::string& error) override;
 
 private:
-    int Describe(const std::string& relative, const char* name, FpSourceItem& item,
+    int Describe(int dirFd, const std::string& relative, const char* name, FpSourceItem& item,
                  std::string& error);
     std::string m_root;
 };
@@ -34,44 +34,65 @@ std::string Quoted(const std::string& path) {
     return "\"" + path + "\"";
 }
 
-// Last-write time, and the birth time where the file system keeps one (else the last-write time).
-void ReadTimes(const std::string& path, const struct stat& st, FpSourceItem& item) {
-    item.lastWriteTime = FpFileTimeFromUnix(st.st_mtim.tv_sec, uint32_t(st.st_mtim.tv_nsec));
-    item.creationTime = item.lastWriteTime;
+// What Describe needs of an item: one statx where there is one (it also has the birth time).
+struct ItemStat {
+    mode_t mode;
+    uint64_t size;
+    uint64_t creationTime; // the birth time where the file system keeps one, else the last write
+    uint64_t lastWriteTime;
+};
+
+// 0, or -1 with errno. `follow`: a link is described by its target.
+int StatAt(int dirFd, const char* name, int follow, ItemStat& out) {
+    int flags = follow ? 0 : AT_SYMLINK_NOFOLLOW;
 #ifdef STATX_BTIME
     struct statx sx;
-    if (statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME, &sx) == 0 && (sx.stx_mask & STATX_BTIME))
-        item.creationTime = FpFileTimeFromUnix(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec);
+    if (statx(dirFd, name, flags, STATX_TYPE | STATX_SIZE | STATX_MTIME | STATX_BTIME, &sx) != 0)
+        return -1;
+    out.mode = sx.stx_mode;
+    out.size = sx.stx_size;
+    out.lastWriteTime = FpFileTimeFromUnix(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
+    out.creationTime = (sx.stx_mask & STATX_BTIME)
+                           ? FpFileTimeFromUnix(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec)
+                           : out.lastWriteTime;
 #else
-    (void)path;
+    struct stat st;
+    if (fstatat(dirFd, name, &st, flags) != 0)
+        return -1;
+    out.mode = st.st_mode;
+    out.size = uint64_t(st.st_size);
+    out.lastWriteTime = FpFileTimeFromUnix(st.st_mtim.tv_sec, uint32_t(st.st_mtim.tv_nsec));
+    out.creationTime = out.lastWriteTime;
 #endif
+    return 0;
 }
 
-int PosixTree::Describe(const std::string& relative, const char* name, FpSourceItem& item,
-                        std::string& error) {
-    std::string path = m_root + relative + name;
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0) {
-        error = Quoted(path) + ": " + strerror(errno);
+int PosixTree::Describe(int dirFd, const std::string& relative, const char* name,
+                        FpSourceItem& item, std::string& error) {
+    ItemStat st;
+    if (StatAt(dirFd, name, 0, st) != 0) {
+        const char* cause = strerror(errno);
+        error = Quoted(m_root + relative + name) + ": " + cause;
         return FP_ERR_OPEN;
     }
     // A link to a file is packed as the file; a link to a folder could loop and is refused.
-    if (S_ISLNK(st.st_mode) && (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))) {
-        error = Quoted(path) + ": symbolic link to something other than a file";
+    if (S_ISLNK(st.mode) && (StatAt(dirFd, name, 1, st) != 0 || !S_ISREG(st.mode))) {
+        error = Quoted(m_root + relative + name) + ": symbolic link to something other than a file";
         return FP_ERR_OPEN;
     }
-    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
-        error = Quoted(path) + ": neither a file nor a folder";
+    if (!S_ISREG(st.mode) && !S_ISDIR(st.mode)) {
+        error = Quoted(m_root + relative + name) + ": neither a file nor a folder";
         return FP_ERR_OPEN;
     }
     item.nativeName = name;
     if (!FpUtf8ToCp932(item.nativeName, item.name)) {
-        error = Quoted(path) + ": name has no code page 932 form";
+        error = Quoted(m_root + relative + name) + ": name has no code page 932 form";
         return FP_ERR_NAME;
     }
-    item.isFolder = S_ISDIR(st.st_mode);
-    item.size = item.isFolder ? 0 : uint64_t(st.st_size);
-    ReadTimes(path, st, item);
+    item.isFolder = S_ISDIR(st.mode);
+    item.size = item.isFolder ? 0 : st.size;
+    item.creationTime = st.creationTime;
+    item.lastWriteTime = st.lastWriteTime;
     return FP_OK;
 }
 
@@ -90,7 +111,7 @@ int PosixTree::List(const std::string& relative, std::vector<FpSourceItem>& item
         if (!strcmp(entry->d_name, ".") || !strcmp(entry->d_name, ".."))
             continue;
         FpSourceItem item;
-        result = Describe(relative, entry->d_name, item, error);
+        result = Describe(dirfd(dir), relative, entry->d_name, item, error);
         if (result != FP_OK)
             break;
         items.push_back(item);

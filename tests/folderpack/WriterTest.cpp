@@ -13,9 +13,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -226,6 +228,50 @@ TEST(Packer, SameBytesWhateverTheThreadsAndManyChunksPerFile) {
     fs::path out = Scratch("threads-out");
     ASSERT_EQ(FP_OK, Extract(one, out));
     EXPECT_EQ(Tree(src), Tree(out));
+}
+
+// A tree whose reads fail for two files: the earlier one late, in its last chunk, and the later
+// one at once.
+class FailingTree : public FpSourceTree {
+public:
+    explicit FailingTree(const fs::path& root) : m_tree(FpOpenSourceTree(root.c_str())) {}
+    int List(const std::string& relative, std::vector<FpSourceItem>& items,
+             std::string& error) override {
+        return m_tree->List(relative, items, error);
+    }
+    int ReadAt(const std::string& relative, uint64_t offset, void* buffer, uint32_t length,
+               std::string& error) override {
+        if (relative == "b" || (relative == "a" && offset + length == 4 * 65536)) {
+            if (relative == "a")
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            error = relative;
+            return FP_ERR_READ;
+        }
+        return m_tree->ReadAt(relative, offset, buffer, length, error);
+    }
+
+private:
+    std::unique_ptr<FpSourceTree> m_tree;
+};
+
+TEST(Packer, ReportsTheFirstFailingFileInArchiveOrderWhateverTheThreads) {
+    fs::path src = Scratch("failing-src");
+    WriteFile(src / "a", std::string(4 * 65536, 'a'));
+    WriteFile(src / "b", "b");
+    for (int i = 0; i < 40; i++)
+        WriteFile(src / ("c" + std::to_string(i)), std::string(1000, 'c'));
+    for (int threads : {1, 2, 4}) {
+        FailingTree tree(src);
+        std::vector<FpPackEntry> entries;
+        std::string error;
+        ASSERT_EQ(FP_OK, FpCollectEntries(tree, entries, error));
+        FpMemoryOutput out;
+        FpPackOptions options;
+        options.threads = threads;
+        options.chunkSize = 65536;
+        EXPECT_EQ(FP_ERR_READ, FpPack(tree, entries, out, options, error));
+        EXPECT_EQ("a", error) << threads;
+    }
 }
 
 TEST(Packer, RefusesNamesWithoutAnExactCodePage932FormOrThatTheExtractorRefuses) {
