@@ -16,6 +16,7 @@
 
 #include <stdio.h>
 
+#include <new>
 #include <set>
 
 namespace {
@@ -128,7 +129,8 @@ int ReadWholeFile(const char* path, DWORD limit, std::vector<unsigned char>& byt
 }
 
 // The payload: FOLDER packed as `fpack create` packs it, or a FolderPack file read and tested.
-int LoadPayload(const char* source, std::vector<unsigned char>& archive, std::string& error) {
+int LoadPayload(const char* source, int threads, std::vector<unsigned char>& archive,
+                std::string& error) {
     DWORD attributes = GetFileAttributesA(source);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         std::unique_ptr<FpSourceTree> tree = FpOpenSourceTree(source);
@@ -141,6 +143,7 @@ int LoadPayload(const char* source, std::vector<unsigned char>& archive, std::st
         }
         FpMemoryOutput out;
         FpPackOptions options;
+        options.threads = threads;
         if (FpPack(*tree, entries, out, options, error) != FP_OK)
             return 0;
         if (out.bytes.size() > kArchiveLimit) {
@@ -227,9 +230,8 @@ std::string Rewrite(const char* path, const std::vector<ResourceKey>& old, WORD 
               : "Windows could not rewrite the resources (error " + std::to_string(error) + ")";
 }
 
-} // namespace
-
-int EmbedCommand(const FpackArgs& args) {
+// The command itself, writing through `temporary`; the exit status.
+int Embed(const FpackArgs& args, const std::string& temporary) {
     uint16_t parts[4] = {};
     if (args.version && !ParseVersion(args.version, parts))
         return Failure("--version takes one to four numbers from 0 to 65535 joined by dots");
@@ -281,14 +283,12 @@ int EmbedCommand(const FpackArgs& args) {
     }
 
     std::vector<unsigned char> archive;
-    if (!LoadPayload(args.folder, archive, error))
+    if (!LoadPayload(args.folder, args.threads, archive, error))
         return Failure(error);
     char digest[2 * SHA256_DIGEST_SIZE + 1];
     if (!Sha256Hex(archive.data(), archive.size(), digest))
         return Failure("cannot hash the payload (CNG)");
 
-    // Written beside the output and renamed at the end: a failed run leaves no partial file.
-    std::string temporary = std::string(args.output) + ".partial";
     if (!CopyFileA(args.stub, temporary.c_str(), FALSE) ||
         !SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL))
         error = "cannot create \"" + temporary + "\"";
@@ -306,4 +306,19 @@ int EmbedCommand(const FpackArgs& args) {
     printf("%s: payload of %llu bytes (sha256 %s), language 0x%04x\n", args.output,
            (unsigned long long)archive.size(), digest, language);
     return 0;
+}
+
+} // namespace
+
+int EmbedCommand(const FpackArgs& args) {
+    // Written beside the output and renamed at the end: a failed run leaves no partial file.
+    std::string temporary = std::string(args.output) + ".partial";
+    // The payload and the copies of the stub are held in memory, and the containers report
+    // exhaustion by throwing.
+    try {
+        return Embed(args, temporary);
+    } catch (const std::bad_alloc&) {
+        DeleteFileA(temporary.c_str());
+        return Failure("out of memory");
+    }
 }

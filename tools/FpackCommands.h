@@ -20,10 +20,11 @@ int CreateCommand(const FpackArgs& args);  // create ARCHIVE FOLDER [--level N] 
 int ListCommand(const FpackArgs& args);    // list ARCHIVE
 int TestCommand(const FpackArgs& args);    // test ARCHIVE [--threads N]
 int ExtractCommand(const FpackArgs& args); // extract ARCHIVE FOLDER [--overwrite] [--threads N]
-// embed STUB.exe FOLDER|ARCHIVE OUT.exe [--version V] (Windows): 0 with OUT.exe written; 1 with
-// one line "fpack: embed: ..." when the stub is not a stripped, unsigned updater with its
-// resources in one language, the archive does not read through, or the written copy does not
-// read back as intended; OUT.exe is then as it was and no OUT.exe.partial remains.
+// embed STUB.exe FOLDER|ARCHIVE OUT.exe [--version V] [--threads N] (Windows): 0 with OUT.exe
+// written; 1 with one line "fpack: embed: ..." when the stub is not a stripped, unsigned updater
+// with its resources in one language, the archive does not read through, the written copy does
+// not read back as intended, or memory runs out; OUT.exe is then as it was and no
+// OUT.exe.partial remains.
 int EmbedCommand(const FpackArgs& args);
 
 // Prints the one-line failure message "fpack: COMMAND: CODE[ at entry N[ "NAME"]][: DETAIL]"

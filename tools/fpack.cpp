@@ -18,12 +18,14 @@ const char kUsage[] =
     "       fpack list ARCHIVE\n"
     "       fpack test ARCHIVE [--threads N]\n"
     "       fpack extract ARCHIVE FOLDER [--overwrite] [--threads N]\n"
-    "       fpack embed STUB.exe FOLDER|ARCHIVE OUT.exe [--version V]   (fpack.exe only)\n"
+    "       fpack embed STUB.exe FOLDER|ARCHIVE OUT.exe [--version V] [--threads N]\n"
+    "                                                           (fpack.exe only)\n"
     "\n"
     "create   packs FOLDER into ARCHIVE: for every folder its subfolders, then its files, then\n"
     "         the folder itself; files 0x20, folders 0x11; names stored in code page 932.\n"
     "         --level N    zlib level 0-9 (default 1)\n"
-    "         --threads N  compressing threads (default: the number of processors)\n"
+    "         --threads N  (create, embed) compressing threads (default: the number of\n"
+    "                      processors)\n"
     "list     one line per entry: kind, size, last-write time (UTC), name\n"
     "test     reads every entry, inflates and checks every chunk and size; writes nothing\n"
     "extract  recreates the tree under FOLDER; an existing file is an error unless\n"
@@ -106,7 +108,7 @@ int main(int argc, char** argv) {
         if (create && !strcmp(arg, "--level")) {
             if (i + 1 >= argc || !ParseNumber(argv[++i], 0, 9, &args.level))
                 return Usage("--level takes a number from 0 to 9");
-        } else if ((create || extract || test) && !strcmp(arg, "--threads")) {
+        } else if ((create || extract || test || embed) && !strcmp(arg, "--threads")) {
             if (i + 1 >= argc || !ParseNumber(argv[++i], 1, 64, &args.threads))
                 return Usage("--threads takes a number from 1 to 64");
         } else if (extract && !strcmp(arg, "--overwrite")) {
