@@ -73,6 +73,11 @@ void FpDiskSinkWindows::Report(uint64_t done, uint64_t total) {
                    int(DWORD(total >> 32)));
 }
 
+void FpDiskSinkWindows::EntryDone(int32_t index, int32_t count) {
+    if (m_progress)
+        m_progress(index, count, 0, 0, 0, 0);
+}
+
 int FpDiskSinkWindows::BeginFile(const FpEntry& entry) {
     Report(0, entry.size);
     if (CrossesLink(entry))

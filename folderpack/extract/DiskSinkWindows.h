@@ -40,6 +40,8 @@ public:
     int EndFile(const FpEntry& entry) override;
     void AbortFile(const FpEntry& entry) override;
     int Folder(const FpEntry& entry) override;
+    // The walk's progress: `index` of `count` entries done.
+    void EntryDone(int32_t index, int32_t count) override;
 
 private:
     FpDiskSinkWindows(const FpDiskSinkWindows&) = delete;

@@ -64,29 +64,11 @@ int ReadFolderPack(const char* destFolder, HANDLE archive, FpOverwriteCallback o
     if (!IsValidHandle(archive))
         return FP_ERR_CREATE;
     HandleInput input(archive);
+    FpDiskSinkWindows sink(overwrite, progress);
     FpReader reader(input, g_inflater, g_readBuffer, destFolder);
-    int32_t count;
-    int result = reader.ReadHeader(&count);
-    if (result != FP_OK)
-        return result;
-    // Counted so that a count of INT32_MAX never steps past it.
-    for (int32_t i = 0; i < count;) {
-        i++;
-        uint32_t tag;
-        if (reader.ReadTag(&tag) != FP_OK)
-            return FP_ERR_READ;
-        if (tag == FP_TAG_FILE)
-            result = ExtractFileEntry(archive, destFolder, overwrite, progress);
-        else if (tag == FP_TAG_FLDR)
-            result = ExtractFolderEntry(archive, destFolder, progress);
-        else
-            result = FP_ERR_FORMAT;
-        if (result != FP_OK)
-            return result;
-        if (progress)
-            progress(i, count, 0, 0, 0, 0);
-    }
-    return FP_OK;
+    int result = reader.Walk(sink);
+    g_reason = reader.FailureReason();
+    return result;
 }
 
 int ExtractFileEntry(HANDLE archive, const char* destFolder, FpOverwriteCallback overwrite,
