@@ -2,8 +2,6 @@
 
 #include <string.h>
 
-#include <new>
-
 // Blocks come in steps of this size, so that a kept one serves many chunks of similar length.
 #define FP_ASYNC_BLOCK_STEP 0x10000u
 
@@ -24,7 +22,9 @@ FpAsyncSink::Call FpAsyncSink::MakeCall(Kind kind, const FpEntry* entry) {
     Call call;
     call.kind = kind;
     call.entry = entry ? *entry : FpEntry();
-    if (entry) {
+    // A file's later calls are for the file its BeginFile named (FpSink's order of calls), and
+    // take the names that BeginFile left on the target's thread.
+    if (kind == BEGIN_FILE || kind == FOLDER) {
         call.path = entry->path;
         call.name = entry->name;
     }
@@ -57,8 +57,8 @@ unsigned char* FpAsyncSink::ChunkBuffer(uint32_t dataLength, uint32_t uncompress
     uint32_t output = OutputLength(dataLength, uncompressedLength);
     if (WaitForRoom(lock, size_t(dataLength) + output) != FP_OK ||
         !TakeSpare(m_heldBytes, dataLength) || !TakeSpare(m_heldOutput, output)) {
-        m_heldBytes = Block();
-        m_heldOutput = Block();
+        m_heldBytes = FpByteBlock();
+        m_heldOutput = FpByteBlock();
         return nullptr;
     }
     m_queuedBytes += m_heldBytes.capacity + m_heldOutput.capacity;
@@ -75,8 +75,8 @@ int FpAsyncSink::Queue(Call call, const unsigned char* data, uint32_t length,
     if (data && data == m_heldBytes.data.get()) {
         call.bytes = std::move(m_heldBytes);
         call.output = std::move(m_heldOutput);
-        m_heldBytes = Block();
-        m_heldOutput = Block();
+        m_heldBytes = FpByteBlock();
+        m_heldOutput = FpByteBlock();
         call.length = length;
     } else if (need > 0) {
         if (WaitForRoom(lock, need) != FP_OK)
@@ -105,7 +105,7 @@ int FpAsyncSink::Queue(Call call, const unsigned char* data, uint32_t length,
 
 // A block for `length` bytes (none for 0): the smallest kept one that is large enough, else a
 // new one, for which kept ones are given up as far as the budget needs.
-int FpAsyncSink::TakeSpare(Block& block, size_t length) {
+int FpAsyncSink::TakeSpare(FpByteBlock& block, size_t length) {
     if (length == 0)
         return 1;
     size_t best = m_spare.size();
@@ -126,20 +126,18 @@ int FpAsyncSink::TakeSpare(Block& block, size_t length) {
         m_spareBytes -= m_spare.back().capacity;
         m_spare.pop_back();
     }
-    block.data.reset(new (std::nothrow) unsigned char[capacity]);
-    block.capacity = block.data ? capacity : 0;
-    return block.data != nullptr;
+    return block.Reserve(capacity);
 }
 
 // Keeps a handled call's block for reuse while the queued and kept bytes stay within budget.
-void FpAsyncSink::KeepSpare(Block& block) {
+void FpAsyncSink::KeepSpare(FpByteBlock& block) {
     if (block.capacity == 0 || m_queuedBytes + m_spareBytes + block.capacity > m_budget) {
-        block = Block();
+        block = FpByteBlock();
         return;
     }
     m_spareBytes += block.capacity;
     m_spare.push_back(std::move(block));
-    block = Block();
+    block = FpByteBlock();
 }
 
 int FpAsyncSink::BeginFile(const FpEntry& entry) {
@@ -194,15 +192,18 @@ void FpAsyncSink::EntryDone(int32_t index, int32_t count) {
 }
 
 int FpAsyncSink::Handle(Call& call) {
-    call.entry.path = call.path.c_str();
-    call.entry.name = call.name.c_str();
+    if (call.kind == BEGIN_FILE || call.kind == FOLDER) {
+        m_currentPath.swap(call.path);
+        m_currentName.swap(call.name);
+    }
+    call.entry.path = m_currentPath.c_str();
+    call.entry.name = m_currentName.c_str();
     int result = FP_OK;
     m_handledReason = FP_WHY_SHORT_WRITE;
     switch (call.kind) {
     case BEGIN_FILE:
         result = m_target.BeginFile(call.entry);
         m_fileOpen = result == FP_OK;
-        m_currentName = call.name;
         break;
     case WRITE:
         result = m_target.Write(call.bytes.data.get(), call.length);
@@ -233,7 +234,6 @@ int FpAsyncSink::Handle(Call& call) {
         m_target.AbortFile(call.entry);
         break;
     case FOLDER:
-        m_currentName = call.name;
         result = m_target.Folder(call.entry);
         break;
     case ENTRY_DONE:
@@ -243,9 +243,7 @@ int FpAsyncSink::Handle(Call& call) {
     }
     if (result != FP_OK && m_fileOpen && (call.kind == WRITE || call.kind == INFLATE)) {
         // The reader would have aborted the file at this failure.
-        FpEntry current = FpEntry();
-        current.path = current.name = m_currentName.c_str();
-        m_target.AbortFile(current);
+        m_target.AbortFile(call.entry);
         m_fileOpen = 0;
     }
     return result;

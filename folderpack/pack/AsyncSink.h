@@ -14,6 +14,7 @@
 
 #include "folderpack/core/ChunkInflater.h"
 #include "folderpack/core/FolderPackReader.h"
+#include "folderpack/pack/ByteBlock.h"
 #include "folderpack/pack/WholeInflater.h"
 
 #include <condition_variable>
@@ -71,17 +72,13 @@ public:
 private:
     enum Kind { BEGIN_FILE, WRITE, INFLATE, CHUNK_DONE, END_FILE, ABORT_FILE, FOLDER, ENTRY_DONE };
     enum State { WAITING, INFLATING, INFLATED };
-    struct Block {
-        std::unique_ptr<unsigned char[]> data;
-        size_t capacity = 0;
-    };
     struct Call {
         Kind kind;
         FpEntry entry;
-        std::string path, name; // what `entry` points at
-        Block bytes;            // WRITE: the bytes; INFLATE: the compressed data
+        std::string path, name; // BEGIN_FILE and FOLDER: what `entry` points at
+        FpByteBlock bytes;      // WRITE: the bytes; INFLATE: the compressed data
         uint32_t length = 0;    // bytes used in `bytes`
-        Block output;           // INFLATE of a whole chunk: its inflated bytes
+        FpByteBlock output;     // INFLATE of a whole chunk: its inflated bytes
         uint32_t uncompressedLength = 0;
         State state = WAITING;
         int result = FP_OK;
@@ -96,8 +93,8 @@ private:
     static uint32_t OutputLength(uint32_t dataLength, uint32_t uncompressedLength);
     int WaitForRoom(std::unique_lock<std::mutex>& lock, size_t need);
     int Queue(Call call, const unsigned char* data, uint32_t length, uint32_t outputLength);
-    int TakeSpare(Block& block, size_t length);
-    void KeepSpare(Block& block);
+    int TakeSpare(FpByteBlock& block, size_t length);
+    void KeepSpare(FpByteBlock& block);
     void Run();
     void Inflate();
     int Handle(Call& call);
@@ -106,13 +103,13 @@ private:
     int m_threads;
     size_t m_budget;
     std::mutex m_mutex;
-    std::condition_variable m_queued;   // for the target's thread: a call queued or inflated
-    std::condition_variable m_freed;    // for the reader: room in the budget, or a failure
-    std::condition_variable m_inflates; // for the inflating threads: a whole chunk queued
-    std::deque<Call> m_calls;           // references stay valid while calls are added and taken
-    std::deque<Call*> m_whole;          // whole chunks not yet taken for inflating, in order
-    Block m_heldBytes, m_heldOutput;    // given out by ChunkBuffer, counted as queued
-    std::vector<Block> m_spare;
+    std::condition_variable m_queued;      // for the target's thread: a call queued or inflated
+    std::condition_variable m_freed;       // for the reader: room in the budget, or a failure
+    std::condition_variable m_inflates;    // for the inflating threads: a whole chunk queued
+    std::deque<Call> m_calls;              // references stay valid while calls are added and taken
+    std::deque<Call*> m_whole;             // whole chunks not yet taken for inflating, in order
+    FpByteBlock m_heldBytes, m_heldOutput; // given out by ChunkBuffer, counted as queued
+    std::vector<FpByteBlock> m_spare;
     size_t m_queuedBytes = 0; // capacity of the blocks of queued calls
     size_t m_spareBytes = 0;  // capacity of the kept blocks
     int m_stop = 0;
@@ -122,9 +119,10 @@ private:
     std::string m_failedName;
     const char* m_failedReason = nullptr;
     const char* m_handledReason = nullptr; // of the last failing Handle(), on the target's thread
-    std::string m_currentName;             // the file between BeginFile and its end
-    FpWholeInflater m_inflater;            // on the target's thread
-    FpInflater m_windowed; // chunks beyond FP_WHOLE_INFLATE_LIMIT, on the target's thread
+    std::string m_currentPath,
+        m_currentName;          // of the last BeginFile or Folder, on the target's thread
+    FpWholeInflater m_inflater; // on the target's thread
+    FpInflater m_windowed;      // chunks beyond FP_WHOLE_INFLATE_LIMIT, on the target's thread
     std::thread m_thread;
     std::vector<std::thread> m_workers;
 };

@@ -1,6 +1,7 @@
 #include "folderpack/pack/FolderPacker.h"
 
 #include "folderpack/core/EntryName.h"
+#include "folderpack/pack/ByteBlock.h"
 #include "folderpack/pack/IncompressibleGuess.h"
 
 #include <algorithm>
@@ -82,28 +83,11 @@ struct Job {
     uint32_t length;
 };
 
-// Bytes of a slot, grown when a longer chunk comes and never cleared: every byte used is
-// written first.
-struct Bytes {
-    std::unique_ptr<unsigned char[]> data;
-    uint32_t capacity = 0;
-    // 0 when the bytes cannot be had (nothing is then held).
-    int Reserve(uint32_t length) {
-        if (length > capacity) {
-            capacity = 0;
-            data.reset(new (std::nothrow) unsigned char[length]);
-            if (!data)
-                return 0;
-            capacity = length;
-        }
-        return 1;
-    }
-};
-
-// One chunk in flight: its raw bytes and their zlib form.
+// One chunk in flight: its raw bytes and their zlib form, in blocks grown when a longer chunk
+// comes.
 struct Slot {
-    Bytes raw;
-    Bytes packed;
+    FpByteBlock raw;
+    FpByteBlock packed;
     uint32_t packedLength = 0;
     int result = FP_OK;
     std::string error;
@@ -127,6 +111,7 @@ private:
     void Work(FpChunkCompressor& compressor);
     void WorkOnThread();
     void Fail(int result, const std::string& error);
+    FpEntryFields Fields(const FpPackEntry& entry) const;
     int WriteWhole(const FpPackEntry& entry);
     int WriteJob(size_t job, std::string& error);
     int WriteRest(std::string& error);
@@ -232,15 +217,18 @@ void Packer::WorkOnThread() {
     }
 }
 
+FpEntryFields Packer::Fields(const FpPackEntry& entry) const {
+    FpEntryFields fields = {entry.name.c_str(),
+                            entry.isFolder ? m_options.folderAttributes : m_options.fileAttributes,
+                            entry.creationTime, entry.lastWriteTime};
+    return fields;
+}
+
 int Packer::WriteWhole(const FpPackEntry& entry) {
-    FpEntryFields fields = {entry.name.c_str(), 0, entry.creationTime, entry.lastWriteTime};
-    if (entry.isFolder) {
-        fields.attributes = m_options.folderAttributes;
-        return FpWriteFolder(m_out, fields);
-    }
-    fields.attributes = m_options.fileAttributes;
+    if (entry.isFolder)
+        return FpWriteFolder(m_out, Fields(entry));
     uint64_t recordOffset;
-    int result = FpBeginFile(m_out, fields, 0, &recordOffset);
+    int result = FpBeginFile(m_out, Fields(entry), 0, &recordOffset);
     return result == FP_OK ? FpEndFile(m_out, recordOffset) : result;
 }
 
@@ -258,10 +246,8 @@ int Packer::WriteJob(size_t index, std::string& error) {
         for (; result == FP_OK && m_entry < job.entry; m_entry++)
             result = WriteWhole(m_entries[m_entry]);
         const FpPackEntry& entry = m_entries[job.entry];
-        FpEntryFields fields = {entry.name.c_str(), m_options.fileAttributes, entry.creationTime,
-                                entry.lastWriteTime};
         if (result == FP_OK)
-            result = FpBeginFile(m_out, fields, entry.size, &m_recordOffset);
+            result = FpBeginFile(m_out, Fields(entry), entry.size, &m_recordOffset);
         m_entry = job.entry + 1;
         m_left = entry.size;
     }

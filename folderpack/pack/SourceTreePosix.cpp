@@ -70,25 +70,24 @@ int StatAt(int dirFd, const char* name, int follow, ItemStat& out) {
 int PosixTree::Describe(int dirFd, const std::string& relative, const char* name,
                         FpSourceItem& item, std::string& error) {
     ItemStat st;
-    if (StatAt(dirFd, name, 0, st) != 0) {
-        const char* cause = strerror(errno);
-        error = Quoted(m_root + relative + name) + ": " + cause;
-        return FP_ERR_OPEN;
-    }
+    const char* why = nullptr;
+    int result = FP_ERR_OPEN;
+    if (StatAt(dirFd, name, 0, st) != 0)
+        why = strerror(errno);
     // A link to a file is packed as the file; a link to a folder could loop and is refused.
-    if (S_ISLNK(st.mode) && (StatAt(dirFd, name, 1, st) != 0 || !S_ISREG(st.mode))) {
-        error = Quoted(m_root + relative + name) + ": symbolic link to something other than a file";
-        return FP_ERR_OPEN;
+    else if (S_ISLNK(st.mode) && (StatAt(dirFd, name, 1, st) != 0 || !S_ISREG(st.mode)))
+        why = "symbolic link to something other than a file";
+    else if (!S_ISREG(st.mode) && !S_ISDIR(st.mode))
+        why = "neither a file nor a folder";
+    else if (!FpUtf8ToCp932(name, item.name)) {
+        why = "name has no code page 932 form";
+        result = FP_ERR_NAME;
     }
-    if (!S_ISREG(st.mode) && !S_ISDIR(st.mode)) {
-        error = Quoted(m_root + relative + name) + ": neither a file nor a folder";
-        return FP_ERR_OPEN;
+    if (why) {
+        error = Quoted(m_root + relative + name) + ": " + why;
+        return result;
     }
     item.nativeName = name;
-    if (!FpUtf8ToCp932(item.nativeName, item.name)) {
-        error = Quoted(m_root + relative + name) + ": name has no code page 932 form";
-        return FP_ERR_NAME;
-    }
     item.isFolder = S_ISDIR(st.mode);
     item.size = item.isFolder ? 0 : st.size;
     item.creationTime = st.creationTime;
