@@ -67,6 +67,15 @@ struct FindHandleKind {
 };
 typedef UniqueHandle<FindHandleKind> FindHandle;
 
+// A module loaded with LoadLibrary(Ex): FreeLibrary.
+struct LibraryKind {
+    typedef HMODULE Type;
+    static HMODULE Empty() { return NULL; }
+    static bool IsValid(HMODULE module) { return module != NULL; }
+    static void Close(HMODULE module) { FreeLibrary(module); }
+};
+typedef UniqueHandle<LibraryKind> LoadedLibrary;
+
 // An open registry key: RegCloseKey.
 struct RegistryKeyKind {
     typedef HKEY Type;

@@ -7,6 +7,8 @@
 #define RESOURCE_FILE_TYPE "IDH_FILE"
 // The resource type beside it that holds an embedded file's SHA-256: 64 hexadecimal characters.
 #define RESOURCE_DIGEST_TYPE "IDH_DIGEST"
+// The identifier of the update payload in both types.
+#define RESOURCE_PAYLOAD_ID 130
 
 // FindResourceBytes finds the resource `resourceName` of type `type` in the program's own module.
 // Returns 1 with `*data` and `*size` naming its bytes as loaded (valid for the life of the

@@ -24,7 +24,7 @@ namespace {
 const char kPayloadType[] = RESOURCE_FILE_TYPE;
 const char kDigestType[] = RESOURCE_DIGEST_TYPE;
 const char kPayloadName[] = "#130"; // kPayloadId as resource text
-const WORD kPayloadId = 130;
+const WORD kPayloadId = RESOURCE_PAYLOAD_ID;
 const DWORD kStubLimit = 256u << 20;    // far beyond any updater
 const DWORD kArchiveLimit = 0x7fffffff; // what a resource's DWORD size and the hash accept
 
@@ -34,21 +34,9 @@ int Failure(const std::string& message) {
 }
 
 // An executable loaded as data, for its resources only.
-class ResourceModule {
-public:
-    explicit ResourceModule(const char* path)
-        : m_module(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
-    ~ResourceModule() {
-        if (m_module)
-            FreeLibrary(m_module);
-    }
-    HMODULE Get() const { return m_module; }
-
-private:
-    ResourceModule(const ResourceModule&) = delete;
-    ResourceModule& operator=(const ResourceModule&) = delete;
-    HMODULE m_module;
-};
+HMODULE LoadAsData(const char* path) {
+    return LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+}
 
 // One resource: its type and name as text ("#130" for a number) and its language.
 struct ResourceKey {
@@ -56,6 +44,11 @@ struct ResourceKey {
     std::string name;
     WORD language;
 };
+
+// The payload or its digest, in whatever language.
+int IsPayloadOrDigest(const ResourceKey& key) {
+    return key.name == kPayloadName && (key.type == kPayloadType || key.type == kDigestType);
+}
 
 std::string ResourceText(LPCSTR id) {
     if (IS_INTRESOURCE(id))
@@ -81,8 +74,8 @@ BOOL CALLBACK CollectType(HMODULE module, LPSTR type, LONG_PTR list) {
 
 // Every resource of the executable at `path`. 1, or 0 when it cannot be loaded.
 int ListResources(const char* path, std::vector<ResourceKey>& resources) {
-    ResourceModule module(path);
-    if (!module.Get())
+    LoadedLibrary module(LoadAsData(path));
+    if (!module.IsValid())
         return 0;
     EnumResourceTypesA(module.Get(), CollectType, reinterpret_cast<LONG_PTR>(&resources));
     return 1;
@@ -91,8 +84,8 @@ int ListResources(const char* path, std::vector<ResourceKey>& resources) {
 // The bytes of resource type/id/language of the executable at `path`. 1, or 0 when missing.
 int ReadResource(const char* path, LPCSTR type, LPCSTR id, WORD language,
                  std::vector<unsigned char>& bytes) {
-    ResourceModule module(path);
-    HRSRC info = module.Get() ? FindResourceExA(module.Get(), type, id, language) : nullptr;
+    LoadedLibrary module(LoadAsData(path));
+    HRSRC info = module.IsValid() ? FindResourceExA(module.Get(), type, id, language) : nullptr;
     HGLOBAL loaded = info ? LoadResource(module.Get(), info) : nullptr;
     const unsigned char* data =
         loaded ? static_cast<const unsigned char*>(LockResource(loaded)) : nullptr;
@@ -209,7 +202,7 @@ std::string Rewrite(const char* path, const std::vector<ResourceKey>& old, WORD 
     int ok = 1;
     // Every language of the old payload and digest goes, so that exactly one of each remains.
     for (const ResourceKey& key : old) {
-        if (key.name == kPayloadName && (key.type == kPayloadType || key.type == kDigestType))
+        if (IsPayloadOrDigest(key))
             ok = ok && UpdateResourceA(update, key.type.c_str(), MAKEINTRESOURCEA(kPayloadId),
                                        key.language, nullptr, 0);
     }
@@ -260,8 +253,7 @@ int Embed(const FpackArgs& args, const std::string& temporary) {
     std::set<WORD> languages;
     int payloads = 0;
     for (const ResourceKey& key : resources) {
-        int ours =
-            key.name == kPayloadName && (key.type == kPayloadType || key.type == kDigestType);
+        int ours = IsPayloadOrDigest(key);
         payloads += ours && key.type == kPayloadType;
         if (!ours)
             languages.insert(key.language);

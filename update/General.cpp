@@ -35,7 +35,6 @@ const char kFeatureFolder[] = "TV\\CLI";
 const char kArchiveName[] = "WU.TPK";
 const char kSetupName[] = "Brennick.exe";
 const char kFallbackName[] = "Olvatine.exe";
-const int kArchiveResource = 130;
 const DWORD kStartDelay = 333;
 const DWORD kCleanupDelay = 1000;
 // Held by the running update, system-wide: one update at a time.
@@ -75,7 +74,6 @@ DWORD PrepareWorkFolder(const char* temp, const char* work) {
         return ERROR_STOPPED_ON_SYMLINK;
     MakePath(temp);
     if (IsLink(temp)) // made by someone else between the check and MakePath
-
         return ERROR_STOPPED_ON_SYMLINK;
     DeleteTree(work, 1); // never follows a link; nothing happens when there is no folder
     if (CreatePrivateFolder(work))
@@ -185,7 +183,7 @@ UINT UpdateWorker(LPVOID /*param*/) {
         refused = CheckRoom(work, needed);
     if (refused != 0)
         return Report(UPDATE_ERR_WRITE_ARCHIVE, static_cast<LPARAM>(refused));
-    if (!WriteResourceToFile(MAKEINTRESOURCEA(kArchiveResource), archive, 1))
+    if (!WriteResourceToFile(MAKEINTRESOURCEA(RESOURCE_PAYLOAD_ID), archive, 1))
         return Report(UPDATE_ERR_WRITE_ARCHIVE, 0);
     SetStepPos(3);
 

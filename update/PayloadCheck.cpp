@@ -8,8 +8,6 @@
 
 namespace {
 
-const int kArchiveResource = 130;
-
 // Adds up the files' sizes; chunk data is passed over, neither inflated nor copied.
 class SizeSink : public FpSink {
 public:
@@ -48,9 +46,9 @@ DWORD CheckPayload(const char* workFolder, uint64_t* needed) {
     const void* digest = NULL;
     DWORD archiveSize = 0;
     DWORD digestSize = 0;
-    if (!FindResourceBytes(MAKEINTRESOURCEA(kArchiveResource), RESOURCE_FILE_TYPE, &archive,
+    if (!FindResourceBytes(MAKEINTRESOURCEA(RESOURCE_PAYLOAD_ID), RESOURCE_FILE_TYPE, &archive,
                            &archiveSize) ||
-        !FindResourceBytes(MAKEINTRESOURCEA(kArchiveResource), RESOURCE_DIGEST_TYPE, &digest,
+        !FindResourceBytes(MAKEINTRESOURCEA(RESOURCE_PAYLOAD_ID), RESOURCE_DIGEST_TYPE, &digest,
                            &digestSize))
         return ERROR_INVALID_DATA;
     char computed[2 * SHA256_DIGEST_SIZE + 1];
