@@ -1,6 +1,5 @@
 #include "sys/Folder.h"
 
-#include <mbstring.h>
 #include <string.h>
 #include <windows.h>
 
@@ -32,12 +31,10 @@ int DeleteFolder(char* path, size_t length, int continueOnError) {
 
     do {
         const char* name = entry.cFileName;
+        if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
+            continue;
         size_t nameLength = strnlen(name, sizeof entry.cFileName);
         int isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        // Skips "." and "..", and leaves every folder whose name begins with a dot.
-        if (isFolder && _mbsnbcmp(reinterpret_cast<const unsigned char*>(name),
-                                  reinterpret_cast<const unsigned char*>("."), 1) == 0)
-            continue;
 
         int deleted = 0;
         if (nameLength < sizeof entry.cFileName && length + nameLength + 2 <= FOLDER_PATH_SIZE) {

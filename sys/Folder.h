@@ -35,9 +35,10 @@ int IsLink(const char* path);
 int MakePath(const char* path);
 
 // DeleteTree removes `folder` with all its contents, files before their folder. Read-only
-// bits are cleared before deleting. Entries that are folders whose names begin with "." are
-// left with their contents (the folder holding them then stays too); a folder that is a link
-// (a reparse point) is removed as a link and the folder it points at is not entered.
+// bits are cleared before deleting. Every entry is removed except the listing's own "." and
+// "..": folders whose names begin with a dot (".cache") are emptied and removed like any other.
+// A folder that is a link (a reparse point) is removed as a link and the folder it points at is
+// not entered.
 //
 // Returns 1 when the listing of the folder ran to its end, whether or not the folder itself
 // could be removed, and 0 when:

@@ -86,18 +86,16 @@ TEST(DeleteTree, RefusesShortAndMissingPaths) {
     ASSERT_EQ(0, _chdir("C:\\"));
 }
 
-// A folder whose name begins with a dot is left whole; the folder holding it stays.
-TEST(DeleteTree, LeavesDotFolders) {
+// Only the listing's "." and ".." are passed over: dot-folders go like any other.
+TEST(DeleteTree, RemovesDotFolders) {
     std::string base = TestFolder();
     ASSERT_EQ(1, MakePath((base + "tree\\.cache\\x\\").c_str()));
-    ASSERT_TRUE(WriteWholeFile(base + "tree\\.cache\\x\\kept.txt", "x"));
-    ASSERT_TRUE(WriteWholeFile(base + "tree\\gone.txt", "x"));
+    ASSERT_EQ(1, MakePath((base + "tree\\.settings\\").c_str()));
+    ASSERT_TRUE(WriteWholeFile(base + "tree\\.cache\\x\\gone.txt", "x"));
     ASSERT_TRUE(WriteWholeFile(base + "tree\\.gone.txt", "x"));
 
     EXPECT_EQ(1, DeleteTree((base + "tree\\").c_str(), 0));
-    EXPECT_TRUE(PathExists(base + "tree\\.cache\\x\\kept.txt"));
-    EXPECT_FALSE(PathExists(base + "tree\\gone.txt"));
-    EXPECT_FALSE(PathExists(base + "tree\\.gone.txt"));
+    EXPECT_FALSE(PathExists(base + "tree"));
 }
 
 TEST(DeleteTree, ContinueOnError) {
