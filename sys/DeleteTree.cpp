@@ -9,11 +9,50 @@
 
 namespace {
 
+// The attributes FileBasicInfo can set on a file.
+const DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                  FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                  FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_TEMPORARY |
+                                  FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// Sets the attributes of the open `file`, its times unchanged (0 there means unchanged, as 0
+// attributes would: FILE_ATTRIBUTE_NORMAL stands for none).
+BOOL SetAttributes(HANDLE file, DWORD attributes) {
+    FILE_BASIC_INFO basic = {};
+    basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
+}
+
+// Removes the name `path` of a file, or a file link itself, through one handle. All names of a
+// file share its attributes: a read-only bit is cleared on the handle and, when the file has
+// other names, set again before the handle closes. Returns 1 when the name is marked for
+// deletion (it goes when the last handle to the file closes), or 0 with the last error set and
+// the file with its name and attributes as before.
 int DeleteFileEntry(const char* path) {
-    DWORD attributes = LongGetFileAttributes(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        LongSetFileAttributes(path, attributes & ~FILE_ATTRIBUTE_READONLY);
-    return LongDeleteFile(path) ? 1 : 0;
+    OwnedHandle file(LongCreateFile(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, NULL));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file.IsValid() || !GetFileInformationByHandle(file.Get(), &info))
+        return 0;
+    DWORD attributes = info.dwFileAttributes & kSettableAttributes;
+    int cleared = 0;
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+        if (!SetAttributes(file.Get(), attributes & ~FILE_ATTRIBUTE_READONLY))
+            return 0;
+        cleared = 1;
+    }
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    int marked = SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition,
+                                            sizeof disposition)
+                     ? 1
+                     : 0;
+    if (cleared && (!marked || info.nNumberOfLinks > 1)) {
+        DWORD error = GetLastError();
+        SetAttributes(file.Get(), attributes);
+        SetLastError(error);
+    }
+    return marked;
 }
 
 // Empties and removes the folder in `path` (a buffer of FOLDER_PATH_SIZE bytes); its first

@@ -34,11 +34,14 @@ int IsLink(const char* path);
 // Paths must be absolute (drive letter or UNC).
 int MakePath(const char* path);
 
-// DeleteTree removes `folder` with all its contents, files before their folder. Read-only
-// bits are cleared before deleting. Every entry is removed except the listing's own "." and
-// "..": folders whose names begin with a dot (".cache") are emptied and removed like any other.
-// A folder that is a link (a reparse point) is removed as a link and the folder it points at is
-// not entered.
+// DeleteTree removes `folder` with all its contents, files before their folder. Every entry is
+// removed except the listing's own "." and "..": folders whose names begin with a dot (".cache")
+// are emptied and removed like any other. A folder that is a link (a reparse point) is removed as a
+// link and the folder it points at is not entered; a file link is removed itself, never what it
+// points at (Wine shows a host's link to a file as that file, and removes the file). Each file is
+// removed through one handle; a read-only bit is cleared on that handle and, for a file with other
+// names (hard links), set again before the handle closes, so only the name goes and the other names
+// keep their attributes.
 //
 // Returns 1 when the listing of the folder ran to its end, whether or not the folder itself
 // could be removed, and 0 when:
@@ -49,5 +52,6 @@ int MakePath(const char* path);
 //   - `continueOnError` is 0 and a file (or a link) cannot be deleted: the call stops there.
 // With `continueOnError` non-zero, files that cannot be deleted are passed over and left
 // in place with their folders. An entry whose path would not fit in FOLDER_PATH_SIZE bytes
-// counts as one that cannot be deleted. Entries deleted before a failure stay deleted.
+// counts as one that cannot be deleted. Entries deleted before a failure stay deleted; one
+// that could not be deleted stays with its attributes as they were.
 int DeleteTree(const char* folder, int continueOnError);

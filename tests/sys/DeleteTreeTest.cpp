@@ -54,6 +54,10 @@ TEST(DeleteTree, RemovesTheWholeTree) {
     ASSERT_TRUE(WriteWholeFile(tree + "a\\b\\表\\ソ\\表.txt", "2"));
     ASSERT_TRUE(WriteWholeFile(tree + "a\\readonly.txt", "3"));
     ASSERT_TRUE(SetFileAttributesA((tree + "a\\readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+    // A file whose path is longer than the ANSI calls take.
+    std::string longName = tree + "a\\" + std::string(240, 'n');
+    ASSERT_GT(longName.size(), 260u);
+    ASSERT_TRUE(WriteWholeFile(longName, "4"));
 
     EXPECT_EQ(1, DeleteTree((base + "tree").c_str(), 0));
     EXPECT_FALSE(PathExists(tree));
@@ -96,6 +100,23 @@ TEST(DeleteTree, RemovesDotFolders) {
 
     EXPECT_EQ(1, DeleteTree((base + "tree\\").c_str(), 0));
     EXPECT_FALSE(PathExists(base + "tree"));
+}
+
+// A file with another name outside the tree loses only its name in the tree: the other keeps
+// the read-only bit that all names share.
+TEST(DeleteTree, KeepsTheAttributesOfOtherNames) {
+    std::string base = TestFolder();
+    std::string outside = base + "outside.txt";
+    ASSERT_EQ(1, MakePath((base + "tree\\").c_str()));
+    ASSERT_TRUE(WriteWholeFile(outside, "x"));
+    ASSERT_TRUE(SetFileAttributesA(outside.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(CreateHardLinkA((base + "tree\\name.txt").c_str(), outside.c_str(), NULL));
+
+    EXPECT_EQ(1, DeleteTree((base + "tree").c_str(), 0));
+    EXPECT_FALSE(PathExists(base + "tree"));
+    DWORD attributes = WideAttributes(outside);
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, attributes);
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_READONLY);
 }
 
 TEST(DeleteTree, ContinueOnError) {
