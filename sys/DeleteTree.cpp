@@ -55,70 +55,111 @@ int DeleteFileEntry(const char* path) {
     return marked;
 }
 
-// Empties and removes the folder in `path` (a buffer of FOLDER_PATH_SIZE bytes); its first
-// `length` bytes are the folder with a final separator. The buffer is shared by every level
-// and holds the same folder again when the call returns.
-int DeleteFolder(char* path, size_t length, int continueOnError) {
-    if (length + 2 > FOLDER_PATH_SIZE)
+// One call's walk: the path buffer shared by every level, and what failed last.
+struct Walk {
+    char path[FOLDER_PATH_SIZE];
+    int continueOnError;
+    DWORD lastError;
+
+    // Records `error` as the latest failure; returns 0.
+    int Fail(DWORD error) {
+        lastError = error;
         return 0;
+    }
+};
+
+// Empties and removes the folder in walk->path; its first `length` bytes are the folder with a
+// final separator, and the buffer holds the same folder again when the call returns. Returns 1
+// when the listing ran to its end and 0 when the walk stops. `*kept` is 1 when the folder
+// stays: something in it or the folder itself could not be removed. A folder is not tried
+// while something in it stays, so only a failure of its own is recorded.
+int DeleteFolder(Walk* walk, size_t length, int* kept) {
+    char* path = walk->path;
+    *kept = 1;
+    if (length + 2 > FOLDER_PATH_SIZE)
+        return walk->Fail(ERROR_FILENAME_EXCED_RANGE);
     memcpy(path + length, "*", 2);
     WIN32_FIND_DATAA entry;
     FindHandle find(FindFirstFileA(path, &entry));
     path[length] = '\0';
     if (!find.IsValid())
-        return 0;
+        return walk->Fail(GetLastError());
 
+    int left = 0;
     do {
         const char* name = entry.cFileName;
         if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
             continue;
         size_t nameLength = strnlen(name, sizeof entry.cFileName);
         int isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-
         int deleted = 0;
-        if (nameLength < sizeof entry.cFileName && length + nameLength + 2 <= FOLDER_PATH_SIZE) {
+        if (nameLength >= sizeof entry.cFileName || length + nameLength + 2 > FOLDER_PATH_SIZE) {
+            walk->Fail(ERROR_FILENAME_EXCED_RANGE);
+        } else {
             memcpy(path + length, name, nameLength);
             path[length + nameLength] = '\0';
             if (isFolder && !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
                 path[length + nameLength] = '\\';
                 path[length + nameLength + 1] = '\0';
-                int emptied = DeleteFolder(path, length + nameLength + 1, continueOnError);
+                int inner = 0;
+                int listed = DeleteFolder(walk, length + nameLength + 1, &inner);
                 path[length] = '\0';
-                if (!emptied)
+                if (!listed)
                     return 0;
+                left |= inner;
                 continue;
             }
             // A linked folder is removed as a link; what it points at is not ours.
             deleted = isFolder ? RemoveDirectoryA(path) != 0 : DeleteFileEntry(path);
+            if (!deleted)
+                walk->Fail(GetLastError());
             path[length] = '\0';
         }
-        if (!deleted && !continueOnError)
-            return 0;
+        if (!deleted) {
+            if (!walk->continueOnError)
+                return 0;
+            left = 1;
+        }
     } while (FindNextFileA(find.Get(), &entry) || GetLastError() == ERROR_MORE_DATA);
     // The open listing would keep the folder from being removed.
     find.Close();
+    if (left)
+        return 1;
 
     DWORD attributes = GetFileAttributesA(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES) {
+    int readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly)
         SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
-        RemoveDirectoryA(path);
+    if (RemoveDirectoryA(path)) {
+        *kept = 0;
+        return 1;
     }
+    walk->Fail(GetLastError());
+    if (readOnly)
+        SetFileAttributesA(path, attributes);
     return 1;
 }
 
 } // namespace
 
 int DeleteTree(const char* folder, int continueOnError) {
-    if (!folder)
+    size_t length = folder ? strnlen(folder, FOLDER_PATH_SIZE) : 0;
+    if (length <= 3 || length >= FOLDER_PATH_SIZE) {
+        SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
-    size_t length = strnlen(folder, FOLDER_PATH_SIZE);
-    if (length <= 3 || length >= FOLDER_PATH_SIZE)
-        return 0;
-    char path[FOLDER_PATH_SIZE];
-    memcpy(path, folder, length + 1);
-    AppendBackslash(path, sizeof path);
+    }
+    Walk walk;
+    memcpy(walk.path, folder, length + 1);
+    AppendBackslash(walk.path, sizeof walk.path);
     // No room for the separator, or a path that ends in a truncated character.
-    if (!HasTrailingBackslash(path))
+    if (!HasTrailingBackslash(walk.path)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
-    return DeleteFolder(path, strlen(path), continueOnError);
+    }
+    walk.continueOnError = continueOnError;
+    walk.lastError = ERROR_SUCCESS;
+    int kept = 0;
+    int listed = DeleteFolder(&walk, strlen(walk.path), &kept);
+    SetLastError(walk.lastError);
+    return listed;
 }

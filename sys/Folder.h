@@ -1,6 +1,7 @@
 // Folder operations on narrow paths in the ANSI code page.
 //
-// None of these functions logs or shows anything; each reports only through its result.
+// None of these functions logs or shows anything; each reports only through its result (and
+// DeleteTree through the last error).
 // IsDirectory, and MakePath through it, changes the process's current drive and folder while
 // it runs and restores both before returning: nothing that depends on the current folder may
 // run beside them on another thread.
@@ -41,17 +42,28 @@ int MakePath(const char* path);
 // points at (Wine shows a host's link to a file as that file, and removes the file). Each file is
 // removed through one handle; a read-only bit is cleared on that handle and, for a file with other
 // names (hard links), set again before the handle closes, so only the name goes and the other names
-// keep their attributes.
+// keep their attributes. A read-only folder has its bit cleared for its removal and set again when
+// the removal fails.
 //
 // Returns 1 when the listing of the folder ran to its end, whether or not the folder itself
 // could be removed, and 0 when:
-//   - `folder` is null, 3 bytes or shorter (a drive root such as C:\ is never emptied), or
-//     FOLDER_PATH_SIZE bytes or longer: nothing is touched;
-//   - the folder cannot be listed (it does not exist);
+//   - `folder` is null, 3 bytes or shorter (a drive root such as C:\ is never emptied),
+//     FOLDER_PATH_SIZE bytes or longer, or ends in a lead byte: nothing is touched;
+//   - the folder cannot be listed: it does not exist, or its path with "\*" is longer than the
+//     ANSI listing takes (MAX_PATH), though files inside it may have longer paths;
 //   - a sub-folder's removal returned 0: the call stops there, whatever `continueOnError`;
 //   - `continueOnError` is 0 and a file (or a link) cannot be deleted: the call stops there.
 // With `continueOnError` non-zero, files that cannot be deleted are passed over and left
 // in place with their folders. An entry whose path would not fit in FOLDER_PATH_SIZE bytes
 // counts as one that cannot be deleted. Entries deleted before a failure stay deleted; one
 // that could not be deleted stays with its attributes as they were.
+//
+// When it returns, GetLastError() gives the system error of the last step that failed on its own
+// account, or 0 (ERROR_SUCCESS) when none failed: a file or link that could not be deleted
+// (ERROR_SHARING_VIOLATION for one held open, say), an entry whose path does not fit
+// (ERROR_FILENAME_EXCED_RANGE), a folder that could not be listed (ERROR_PATH_NOT_FOUND for a
+// missing one), or a folder that could not be removed although everything listed in it was deleted
+// (ERROR_DIR_NOT_EMPTY when a name marked for deletion is still open with delete sharing elsewhere,
+// or something new appeared in it). A folder that keeps something that could not be deleted is not
+// tried, so it adds no error of its own. A path refused as above gives ERROR_INVALID_PARAMETER.
 int DeleteTree(const char* folder, int continueOnError);
