@@ -1,6 +1,7 @@
 # Varnock: `make` builds, `make test` runs every suite, `make demo` shows the tool at work,
 # `make release` fills build/release/ with what is shipped.
 # PAYLOAD=<folder> builds build/win64/bin/Varnock.exe around another payload folder;
+# UNATTENDED=1 embeds the consent to update without asking where nobody can answer;
 # VERSION=a.b.c.d stamps its version resource; SIGN_CERT=<PEM or PKCS#12> [SIGN_KEY=<PEM key>]
 # [SIGN_TIMESTAMP=<RFC 3161 URL>] [SIGN_PASS_FILE=<file>, or SIGN_PASS in the environment] signs it.
 # SOURCE_DATE_EPOCH (default: the last commit's time) is the latest time the payload stores.
@@ -11,6 +12,7 @@ SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
 # Passed on every configure, so a build without them returns to the defaults.
 optional_path = $(if $(1),$(abspath $(1)),)
 CMAKE_ARGS := -DVARNOCK_PAYLOAD=$(call optional_path,$(PAYLOAD)) -DVARNOCK_VERSION=$(VERSION) \
+    -DVARNOCK_UNATTENDED=$(if $(filter-out 0,$(UNATTENDED)),ON,OFF) \
     -DVARNOCK_SOURCE_DATE_EPOCH=$(SOURCE_DATE_EPOCH) \
     -DVARNOCK_SIGN_CERT=$(call optional_path,$(SIGN_CERT)) -DVARNOCK_SIGN_KEY=$(call optional_path,$(SIGN_KEY)) \
     -DVARNOCK_SIGN_TIMESTAMP=$(SIGN_TIMESTAMP) -DVARNOCK_SIGN_PASS_FILE=$(call optional_path,$(SIGN_PASS_FILE))
@@ -53,6 +55,7 @@ demo: win64
 
 # The shipped files, their debug information and their checksums.
 RELEASE_FILES := $(BUILD)/win64/bin/Varnock.exe $(BUILD)/win64/bin/Varnock.exe.debug \
+    $(BUILD)/win64/bin/Varnock-stub-unsigned.exe \
     $(BUILD)/win64/bin/fpack.exe $(BUILD)/win64/bin/fpack.exe.debug \
     $(BUILD)/host/bin/fpack $(BUILD)/host/bin/fpack.debug
 release: win64

@@ -1,14 +1,26 @@
 #include "app/Varnock.h"
 
 #include "app/LogPath.h"
+#include "app/WindowStation.h"
+#include "dialogs/UnattendedRun.h"
 #include "dialogs/VarnockDlg.h"
 #include "framework/ResourceString.h"
 #include "log/Log.h"
 #include "res/ResourceIds.h"
+#include "update/Consent.h"
 
 #include <windows.h>
 
 CVarnockApp theApp;
+
+namespace {
+
+// The log's line numbers of start-up's sites, fixed so that logs compare across versions.
+const int kLogBannerLine = 53;
+const int kLogNobodyLine = 54;
+const int kLogUnattendedLine = 55;
+
+} // namespace
 
 BOOL CVarnockApp::InitInstance() {
     AfxEnableControlContainer();
@@ -19,7 +31,21 @@ BOOL CVarnockApp::InitInstance() {
     if (length > 0 && length < sizeof tempFolder)
         BuildLogPath(tempFolder, LogFilePath, sizeof LogFilePath);
 
-    LOG_WRITE("====================【開始】====================");
+    LOG_WRITE_AT(kLogBannerLine, "====================【開始】====================");
+
+    // Where nobody can see the question it would wait for ever: update without asking only
+    // when the build carries the release engineer's consent, else end as after a No.
+    if (!IsWindowStationVisible()) {
+        if (!HasUnattendedConsent()) {
+            LOG_WRITE_AT(kLogNobodyLine,
+                         "応答できる利用者がいないため、アップデートを行いませんでした。");
+            SetExitCode(ERROR_CANCELLED);
+            return FALSE;
+        }
+        LOG_WRITE_AT(kLogUnattendedLine, "無人実行のため、確認なしでアップデートします。");
+        SetExitCode(RunWithoutDialog());
+        return FALSE;
+    }
 
     CString caption = ResourceString(IDS_CAPTION);
     CString question = ResourceString(IDS_QUESTION);
@@ -35,6 +61,6 @@ BOOL CVarnockApp::InitInstance() {
     m_pMainWnd = &dialog;
     dialog.DoModal();
     m_pMainWnd = nullptr;
-    SetExitCode(dialog.GetCompletionCode());
+    SetExitCode(dialog.GetExitStatus());
     return FALSE;
 }

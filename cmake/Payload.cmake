@@ -2,11 +2,13 @@
 # its SHA-256 beside it as resource 130 of type "IDH_DIGEST" (64 lowercase hexadecimal
 # characters, no terminator), which the worker checks before it writes the archive out.
 #
-#   varnock_add_payload(<target> <source> [DEPENDS <targets...>])
+#   varnock_add_payload(<target> <source> [UNATTENDED] [DEPENDS <targets...>])
 #
 # <source> is either a folder, packed at build time with the host's `fpack create` and packed
 # again whenever a file in it changes, or a ready archive ending in .fpk, embedded as it is.
 # VARNOCK_HOST_BIN names the folder of the host tools (the Makefile passes build/host/bin).
+# UNATTENDED adds resource 130 of type "IDH_UNATTENDED" holding "UNATTENDED": the release
+# engineer's consent to update without asking where nobody can answer.
 
 set(VARNOCK_HOST_BIN "" CACHE PATH "Folder of the host-built tools (fpack)")
 # No stored time is later than this (Unix seconds), so that a payload packs alike whenever its
@@ -14,7 +16,7 @@ set(VARNOCK_HOST_BIN "" CACHE PATH "Folder of the host-built tools (fpack)")
 set(VARNOCK_SOURCE_DATE_EPOCH "" CACHE STRING "Latest time stored in a packed payload")
 
 function(varnock_add_payload target source)
-    cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+    cmake_parse_arguments(ARG "UNATTENDED" "" "DEPENDS" ${ARGN})
     set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target}.payload)
     file(MAKE_DIRECTORY ${dir})
 
@@ -49,9 +51,14 @@ function(varnock_add_payload target source)
         DEPENDS ${archive_depends} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/PayloadDigest.cmake
         VERBATIM)
 
+    set(consent "")
+    if(ARG_UNATTENDED)
+        file(CONFIGURE OUTPUT ${dir}/consent.bin CONTENT "UNATTENDED" NEWLINE_STYLE UNIX)
+        set(consent "130 IDH_UNATTENDED \"${dir}/consent.bin\"\n")
+    endif()
     set(rc ${dir}/payload.rc)
     file(GENERATE OUTPUT ${rc}
-        CONTENT "#include <windows.h>\nLANGUAGE LANG_JAPANESE, SUBLANG_DEFAULT\n130 IDH_FILE \"${archive}\"\n130 IDH_DIGEST \"${digest}\"\n")
+        CONTENT "#include <windows.h>\nLANGUAGE LANG_JAPANESE, SUBLANG_DEFAULT\n130 IDH_FILE \"${archive}\"\n130 IDH_DIGEST \"${digest}\"\n${consent}")
     target_sources(${target} PRIVATE ${rc})
     set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${archive_depends};${digest}")
     add_custom_target(${target}_payload DEPENDS ${archive_depends} ${digest})

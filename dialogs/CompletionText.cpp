@@ -14,6 +14,7 @@ const char* const kTexts[UPDATE_RESULT_COUNT] = {
     "サブプログラムの起動に失敗しました。",          // UPDATE_ERR_SETUP
     "WindowsUpdate支援機能が検出されませんでした。", // UPDATE_ERR_NO_FEATURE
     "別のアップデートが実行中です。終了してから再度実行してください。", // UPDATE_ERR_BUSY
+    "サブプログラムが異常終了しました。",                               // UPDATE_ERR_SETUP_CRASHED
 };
 
 } // namespace

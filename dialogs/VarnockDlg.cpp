@@ -2,6 +2,7 @@
 
 #include "dialogs/AboutDlg.h"
 #include "dialogs/CompletionText.h"
+#include "dialogs/ExitStatus.h"
 #include "progress/Progress.h"
 #include "framework/CPaintDC.h"
 #include "framework/CWinApp.h"
@@ -13,6 +14,18 @@
 #include "update/UpdateWorker.h"
 
 CString g_doneText;
+
+namespace {
+
+// The log's line number of the completion line, fixed so that logs compare across versions.
+const int kLogDoneLine = 197;
+
+} // namespace
+
+void LogUpdateDone(WPARAM wParam, LPARAM lParam) {
+    LOG_WRITE_AT(kLogDoneLine, "スレッド終了 wParam = %d , lParam = %d .", static_cast<int>(wParam),
+                 static_cast<int>(lParam));
+}
 
 CVarnockDlg::CVarnockDlg(CDialog* parent)
     : CDialog(IDD_VARNOCK_DIALOG, parent), m_completionCode(UPDATE_ERR_INTERNAL) {
@@ -78,6 +91,10 @@ void CVarnockDlg::OnPaint() {
     DrawIcon(dc.m_hDC, x, y, m_hIcon);
 }
 
+int CVarnockDlg::GetExitStatus() const {
+    return ExitStatus(m_completionCode, g_setupExitCode);
+}
+
 HCURSOR CVarnockDlg::OnQueryDragIcon() {
     return static_cast<HCURSOR>(m_hIcon);
 }
@@ -90,8 +107,7 @@ BOOL CVarnockDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
 }
 
 LRESULT CVarnockDlg::OnUpdateDone(WPARAM wParam, LPARAM lParam) {
-    LOG_WRITE("スレッド終了 wParam = %d , lParam = %d .", static_cast<int>(wParam),
-              static_cast<int>(lParam));
+    LogUpdateDone(wParam, lParam);
 
     // A value outside the table (none is ever posted) is reported as the internal error.
     int code = wParam < UPDATE_RESULT_COUNT ? static_cast<int>(wParam) : UPDATE_ERR_INTERNAL;

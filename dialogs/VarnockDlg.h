@@ -11,14 +11,22 @@
 // The failure text OnUpdateDone shows; empty until the completion message arrives.
 extern CString g_doneText;
 
+// Logs the completion line "スレッド終了 wParam = %d , lParam = %d ." as this file's line 197,
+// both values as signed decimals: the progress dialog's first act on WM_UPDATE_DONE, and that
+// of a run without a dialog.
+void LogUpdateDone(WPARAM wParam, LPARAM lParam);
+
 class CVarnockDlg : public CDialog {
 public:
     explicit CVarnockDlg(CDialog* parent = nullptr);
 
-    // The completion code the dialog reported: 0 after success, 1 to 8 after a failure (a
-    // code outside 0 to 8 reported as 3, whose text it showed). UPDATE_ERR_INTERNAL until
+    // The completion code the dialog reported: 0 after success, 1 to 9 after a failure (a
+    // code outside 0 to 9 reported as 3, whose text it showed). UPDATE_ERR_INTERNAL until
     // the completion message has arrived (the dialog could not be created, for instance).
     int GetCompletionCode() const { return m_completionCode; }
+    // The process exit status for that code and the setup program's exit code
+    // (dialogs/ExitStatus.h).
+    int GetExitStatus() const;
 
 protected:
     // Adds the About item to the system menu, sets the icons and the title, stores the

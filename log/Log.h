@@ -6,7 +6,7 @@
 //   [YYYY/MM/DD hh:mm:ss] <source file> <line> <thread id, lowercase hex> : <message> CR LF
 // The message bytes are written exactly as formatted (code page 932 texts, ANSI paths).
 //
-// Usage:  LOG_WRITE("TOLVANEフォルダ %s .", productFolder);
+// Usage:  LOG_WRITE_AT(147, "TOLVANEフォルダ %s .", productFolder);
 #pragma once
 
 #include "base/CString.h"
@@ -67,5 +67,10 @@ private:
 // Thread-safe; the text is formatted into process-wide buffers under the mutex.
 void LogWrite(const LogSite& site, const char* format, ...) LOG_FORMAT_CHECK;
 
-// The one way to log: names the calling file and line. The first argument is the format.
-#define LOG_WRITE(...) LogWrite(LogSite(__FILE__, __LINE__), __VA_ARGS__)
+// Logs from the calling file with the fixed number `line`, which stays the same whatever else
+// the file gains or loses: the program's own sites use it, so a log reads alike across versions.
+// The second argument is the format.
+#define LOG_WRITE_AT(line, ...) LogWrite(LogSite(__FILE__, line), __VA_ARGS__)
+
+// Logs from the calling file and its source line.
+#define LOG_WRITE(...) LOG_WRITE_AT(__LINE__, __VA_ARGS__)

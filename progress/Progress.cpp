@@ -6,6 +6,7 @@ HWND g_hDialog = nullptr;
 HWND g_hStepBar = nullptr;
 HWND g_hFileBar = nullptr;
 HWND g_hFileLabel = nullptr;
+DWORD g_setupExitCode = 0;
 
 static void SendToBar(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
     if (bar)

@@ -12,9 +12,16 @@ extern HWND g_hStepBar;   // progress bar 1000, the step bar (range 0..6)
 extern HWND g_hFileBar;   // progress bar 1001, the file bar (range 0..1000)
 extern HWND g_hFileLabel; // static text 1002, the file label (the worker sets its text)
 
-// Posted (never sent) to g_hDialog exactly once per run. wParam: the UpdateResult 0..7;
-// lParam: a detail value (the extractor's code for 5, a system error code for 1 and 6, else 0).
+// Posted (never sent) to g_hDialog exactly once per run. wParam: the UpdateResult 0..9;
+// lParam: a detail value (update/UpdateResult.h: the extractor's code for 5, a system error
+// code for 1, 4 and 6, the setup program's exit code for 9, else 0).
 #define WM_UPDATE_DONE (WM_APP + 1)
+
+// The exit code of the setup program that ran to its end, stored by the worker before it
+// posts WM_UPDATE_DONE (so whoever receives the message reads it without a lock); 0 when none
+// ran. It changes no completion code but UPDATE_ERR_SETUP_CRASHED: a caller may pass a
+// success's restart request (3010, 1641) on as the process's exit status.
+extern DWORD g_setupExitCode;
 
 // The progress operations. Each may be called from any thread; it sends one message
 // (SendMessage, so the caller waits until the dialog's thread has handled it) to the stored

@@ -3,9 +3,12 @@
 
 #include <windows.h>
 
-// The descriptor given to every private folder: a protected DACL (nothing inherited from the
-// parent) granting full control to Administrators and SYSTEM, inherited by everything inside.
-#define PRIVATE_FOLDER_SDDL "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)"
+// The descriptor given to every private folder, that of a program folder: a protected DACL
+// (nothing inherited from the parent) granting full control to Administrators and SYSTEM and
+// read and execute (0x1200a9) to Users, inherited by everything inside. So a file moved out of
+// the folder on its volume, which keeps its descriptor, stays readable by a service of another
+// account, while no one but an administrator can write, plant or replace anything in it.
+#define PRIVATE_FOLDER_SDDL "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)"
 
 // The security descriptor of a private folder, built from PRIVATE_FOLDER_SDDL, and freed with
 // the object.

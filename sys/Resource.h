@@ -9,6 +9,11 @@
 #define RESOURCE_DIGEST_TYPE "IDH_DIGEST"
 // The identifier of the update payload in both types.
 #define RESOURCE_PAYLOAD_ID 130
+// The resource type whose resource RESOURCE_PAYLOAD_ID, holding exactly the bytes of
+// RESOURCE_CONSENT_TEXT (no terminator), is the release engineer's consent to update without
+// asking where nobody can answer.
+#define RESOURCE_CONSENT_TYPE "IDH_UNATTENDED"
+#define RESOURCE_CONSENT_TEXT "UNATTENDED"
 
 // FindResourceBytes finds the resource `resourceName` of type `type` in the program's own module.
 // Returns 1 with `*data` and `*size` naming its bytes as loaded (valid for the life of the

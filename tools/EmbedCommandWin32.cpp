@@ -15,6 +15,7 @@
 #include <windows.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 
 #include <new>
 #include <set>
@@ -23,6 +24,7 @@ namespace {
 
 const char kPayloadType[] = RESOURCE_FILE_TYPE;
 const char kDigestType[] = RESOURCE_DIGEST_TYPE;
+const char kConsentType[] = RESOURCE_CONSENT_TYPE;
 const char kPayloadName[] = "#130"; // kPayloadId as resource text
 const WORD kPayloadId = RESOURCE_PAYLOAD_ID;
 const DWORD kStubLimit = 256u << 20;    // far beyond any updater
@@ -45,9 +47,10 @@ struct ResourceKey {
     WORD language;
 };
 
-// The payload or its digest, in whatever language.
-int IsPayloadOrDigest(const ResourceKey& key) {
-    return key.name == kPayloadName && (key.type == kPayloadType || key.type == kDigestType);
+// The payload, its digest or the unattended consent, in whatever language: what embed writes.
+int IsWrittenByEmbed(const ResourceKey& key) {
+    return key.name == kPayloadName &&
+           (key.type == kPayloadType || key.type == kDigestType || key.type == kConsentType);
 }
 
 std::string ResourceText(LPCSTR id) {
@@ -164,22 +167,25 @@ int LoadPayload(const char* source, int threads, std::vector<unsigned char>& arc
 }
 
 // Reads the written copy back: every resource in `language`, exactly one payload and one digest,
-// and both as written. An empty text, or what is wrong.
+// both as written, and the consent exactly when `unattended`. An empty text, or what is wrong.
 std::string CheckResult(const char* path, WORD language, const std::vector<unsigned char>& archive,
-                        const char* digest) {
+                        const char* digest, int unattended) {
     std::vector<ResourceKey> resources;
     if (!ListResources(path, resources))
         return "the written copy cannot be loaded";
-    int payloads = 0, digests = 0;
+    int payloads = 0, digests = 0, consents = 0;
     for (const ResourceKey& key : resources) {
         if (key.language != language)
             return "resource " + key.type + " " + key.name + " is not in the stub's language";
         payloads += key.type == kPayloadType && key.name == kPayloadName;
         digests += key.type == kDigestType && key.name == kPayloadName;
+        consents += key.type == kConsentType;
     }
     if (payloads != 1 || digests != 1)
         return "the written copy holds " + std::to_string(payloads) + " payloads and " +
                std::to_string(digests) + " digests";
+    if (consents != (unattended ? 1 : 0))
+        return "the written copy holds " + std::to_string(consents) + " unattended consents";
     std::vector<unsigned char> bytes;
     if (!ReadResource(path, kPayloadType, MAKEINTRESOURCEA(kPayloadId), language, bytes) ||
         bytes != archive)
@@ -187,29 +193,54 @@ std::string CheckResult(const char* path, WORD language, const std::vector<unsig
     if (!ReadResource(path, kDigestType, MAKEINTRESOURCEA(kPayloadId), language, bytes) ||
         std::string(bytes.begin(), bytes.end()) != digest)
         return "the digest read back differs from the one written";
+    if (unattended &&
+        (!ReadResource(path, kConsentType, MAKEINTRESOURCEA(kPayloadId), language, bytes) ||
+         std::string(bytes.begin(), bytes.end()) != RESOURCE_CONSENT_TEXT))
+        return "the consent read back differs from the one written";
     return std::string();
 }
 
-// Replaces the payload, its digest and, with `version`, the version resource of the file `path`
-// (a copy of the stub). An empty text, or what failed.
-std::string Rewrite(const char* path, const std::vector<ResourceKey>& old, WORD language,
-                    std::vector<unsigned char>& archive, const char* digest,
-                    const std::vector<unsigned char>* version) {
-    HANDLE update = BeginUpdateResourceA(path, FALSE);
+// A resource's type or name as the resource calls take it: "#n" back to the number n. Valid
+// while `text` is.
+LPCSTR ResourceId(const std::string& text) {
+    if (text.size() > 1 && text[0] == '#')
+        return MAKEINTRESOURCEA(static_cast<WORD>(strtoul(text.c_str() + 1, nullptr, 10)));
+    return text.c_str();
+}
+
+// Gives the file `path` (a copy of `stub`) the stub's resources but the payload, its digest,
+// the consent (written only with `unattended`) and, with `version`, the version resource,
+// which are written anew. Every resource is dropped first and the kept ones copied back, since
+// a deletion through UpdateResource is not honoured by every implementation. An empty text, or
+// what failed.
+std::string Rewrite(const char* path, const char* stub, const std::vector<ResourceKey>& old,
+                    WORD language, std::vector<unsigned char>& archive, const char* digest,
+                    int unattended, const std::vector<unsigned char>* version) {
+    HANDLE update = BeginUpdateResourceA(path, TRUE);
     if (!update)
         return "cannot open the copy for its resources (error " + std::to_string(GetLastError()) +
                ")";
     int ok = 1;
-    // Every language of the old payload and digest goes, so that exactly one of each remains.
+    std::vector<unsigned char> bytes;
     for (const ResourceKey& key : old) {
-        if (IsPayloadOrDigest(key))
-            ok = ok && UpdateResourceA(update, key.type.c_str(), MAKEINTRESOURCEA(kPayloadId),
-                                       key.language, nullptr, 0);
+        if (IsWrittenByEmbed(key) || (version && key.type == "#16" && key.name == "#1"))
+            continue;
+        // A null block would delete: an empty resource is written from a byte of its own.
+        static unsigned char none = 0;
+        LPCSTR type = ResourceId(key.type);
+        LPCSTR name = ResourceId(key.name);
+        ok = ok && ReadResource(stub, type, name, key.language, bytes) &&
+             UpdateResourceA(update, type, name, key.language, bytes.empty() ? &none : bytes.data(),
+                             DWORD(bytes.size()));
     }
     ok = ok && UpdateResourceA(update, kPayloadType, MAKEINTRESOURCEA(kPayloadId), language,
                                archive.data(), DWORD(archive.size()));
     ok = ok && UpdateResourceA(update, kDigestType, MAKEINTRESOURCEA(kPayloadId), language,
                                const_cast<char*>(digest), 2 * SHA256_DIGEST_SIZE);
+    static char consent[] = RESOURCE_CONSENT_TEXT;
+    if (unattended)
+        ok = ok && UpdateResourceA(update, kConsentType, MAKEINTRESOURCEA(kPayloadId), language,
+                                   consent, sizeof consent - 1);
     if (version)
         ok = ok &&
              UpdateResourceA(update, MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1), language,
@@ -253,7 +284,7 @@ int Embed(const FpackArgs& args, const std::string& temporary) {
     std::set<WORD> languages;
     int payloads = 0;
     for (const ResourceKey& key : resources) {
-        int ours = IsPayloadOrDigest(key);
+        int ours = IsWrittenByEmbed(key);
         payloads += ours && key.type == kPayloadType;
         if (!ours)
             languages.insert(key.language);
@@ -285,18 +316,19 @@ int Embed(const FpackArgs& args, const std::string& temporary) {
         !SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL))
         error = "cannot create \"" + temporary + "\"";
     if (error.empty())
-        error = Rewrite(temporary.c_str(), resources, language, archive, digest,
-                        args.version ? &version : nullptr);
+        error = Rewrite(temporary.c_str(), args.stub, resources, language, archive, digest,
+                        args.unattended, args.version ? &version : nullptr);
     if (error.empty())
-        error = CheckResult(temporary.c_str(), language, archive, digest);
+        error = CheckResult(temporary.c_str(), language, archive, digest, args.unattended);
     if (error.empty() && !MoveReplacing(temporary.c_str(), args.output))
         error = "cannot rename \"" + temporary + "\" to \"" + args.output + "\"";
     if (!error.empty()) {
         DeleteFileA(temporary.c_str());
         return Failure(error);
     }
-    printf("%s: payload of %llu bytes (sha256 %s), language 0x%04x\n", args.output,
-           (unsigned long long)archive.size(), digest, language);
+    printf("%s: payload of %llu bytes (sha256 %s), language 0x%04x%s\n", args.output,
+           (unsigned long long)archive.size(), digest, language,
+           args.unattended ? ", unattended" : "");
     return 0;
 }
 

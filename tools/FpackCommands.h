@@ -14,16 +14,18 @@ struct FpackArgs {
     const char* stub = nullptr;    // embed: the built updater
     const char* output = nullptr;  // embed: the copy written
     const char* version = nullptr; // embed: null keeps the stub's version
+    int unattended = 0;            // embed: OUT.exe carries the unattended consent
 };
 
 int CreateCommand(const FpackArgs& args);  // create ARCHIVE FOLDER [--level N] [--threads N]
 int ListCommand(const FpackArgs& args);    // list ARCHIVE
 int TestCommand(const FpackArgs& args);    // test ARCHIVE [--threads N]
 int ExtractCommand(const FpackArgs& args); // extract ARCHIVE FOLDER [--overwrite] [--threads N]
-// embed STUB.exe FOLDER|ARCHIVE OUT.exe [--version V] [--threads N] (Windows): 0 with OUT.exe
-// written; 1 with one line "fpack: embed: ..." when the stub is not a stripped, unsigned updater
-// with its resources in one language, the archive does not read through, the written copy does
-// not read back as intended, or memory runs out; OUT.exe is then as it was and no
+// embed STUB.exe FOLDER|ARCHIVE OUT.exe [--version V] [--threads N] [--unattended] (Windows):
+// 0 with OUT.exe written, carrying the unattended consent exactly when --unattended is given
+// (whatever STUB.exe carries); 1 with one line "fpack: embed: ..." when the stub is not a stripped,
+// unsigned updater with its resources in one language, the archive does not read through, the
+// written copy does not read back as intended, or memory runs out; OUT.exe is then as it was and no
 // OUT.exe.partial remains.
 int EmbedCommand(const FpackArgs& args);
 

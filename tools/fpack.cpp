@@ -19,7 +19,7 @@ const char kUsage[] =
     "       fpack test ARCHIVE [--threads N]\n"
     "       fpack extract ARCHIVE FOLDER [--overwrite] [--threads N]\n"
     "       fpack embed STUB.exe FOLDER|ARCHIVE OUT.exe [--version V] [--threads N]\n"
-    "                                                           (fpack.exe only)\n"
+    "                   [--unattended]                          (fpack.exe only)\n"
     "\n"
     "create   packs FOLDER into ARCHIVE: for every folder its subfolders, then its files, then\n"
     "         the folder itself; files 0x20, folders 0x11; names stored in code page 932.\n"
@@ -35,7 +35,8 @@ const char kUsage[] =
     "embed    writes OUT.exe, a copy of the built updater STUB.exe with FOLDER (packed) or\n"
     "         ARCHIVE as its payload and the payload's digest, in the language of its other\n"
     "         resources; --version a.b.c.d restamps its version. STUB.exe must be unsigned:\n"
-    "         sign OUT.exe afterwards\n"
+    "         sign OUT.exe afterwards. OUT.exe updates without asking where nobody can\n"
+    "         answer (run as SYSTEM by a deployment tool) exactly when --unattended is given\n"
     "\n"
     "Exit status 0 on success, 1 on failure (with one line naming the result code), 2 on\n"
     "wrong usage.\n";
@@ -113,6 +114,8 @@ int main(int argc, char** argv) {
                 return Usage("--threads takes a number from 1 to 64");
         } else if (extract && !strcmp(arg, "--overwrite")) {
             args.overwrite = 1;
+        } else if (embed && !strcmp(arg, "--unattended")) {
+            args.unattended = 1;
         } else if (embed && !strcmp(arg, "--version")) {
             if (i + 1 >= argc)
                 return Usage("--version takes a version a.b.c.d");

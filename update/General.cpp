@@ -1,4 +1,5 @@
-// The update worker and its extraction callbacks.
+// The update worker and its extraction callbacks. The file is named General.cpp because the
+// log's source-file field names it: the worker's lines read "General.cpp" in every version.
 #include "update/UpdateWorker.h"
 
 #include "progress/Progress.h"
@@ -11,6 +12,7 @@
 #include "sys/PrivateFolder.h"
 #include "sys/Process.h"
 #include "sys/Registry.h"
+#include "sys/RemoveTree.h"
 #include "sys/Resource.h"
 #include "update/PayloadCheck.h"
 #include "update/UpdateResult.h"
@@ -18,11 +20,6 @@
 #include <mbstring.h>
 #include <stdio.h>
 #include <string.h>
-
-// Not in every SDK's headers.
-#ifndef ERROR_STOPPED_ON_SYMLINK
-#define ERROR_STOPPED_ON_SYMLINK 681L
-#endif
 
 namespace {
 
@@ -39,6 +36,12 @@ const DWORD kStartDelay = 333;
 const DWORD kCleanupDelay = 1000;
 // Held by the running update, system-wide: one update at a time.
 const char kUpdateLock[] = "Global\\TOLVANE_WU_Varnock_Update";
+
+// The log's line numbers of the worker's four sites, fixed so that logs compare across versions.
+const int kLogProductLine = 147;
+const int kLogTempLine = 155;
+const int kLogWorkLine = 162;
+const int kLogArchiveLine = 194;
 
 // Every path the worker builds lives in a buffer of this size, NUL included.
 const size_t kPathSize = MAX_PATH;
@@ -59,23 +62,34 @@ int EnsureBackslash(char* buffer, size_t capacity) {
     return HasTrailingBackslash(buffer);
 }
 
+// An NTSTATUS error value (0xC0000000 to 0xCFFFFFFF) as exit code: the process ended by an
+// exception (access violation, stack overflow, heap corruption, fail-fast), never by its own
+// choice.
+int IsCrashCode(DWORD exitCode) {
+    return (exitCode & 0xF0000000u) == 0xC0000000u;
+}
+
 UINT Report(int code, LPARAM detail) {
     PostMessageA(g_hDialog, WM_UPDATE_DONE, static_cast<WPARAM>(code), detail);
     return 0;
 }
 
 // Makes `work` (inside `temp`) a fresh folder of this run's own: nothing is written or
-// deleted through a link, a leftover is removed first, and the folder is created anew with a
-// descriptor that lets only administrators and SYSTEM change it. Returns 0, or the system error
-// to report: ERROR_STOPPED_ON_SYMLINK when TMP or the work folder is a link, else the creation's
-// error (ERROR_ALREADY_EXISTS when something of a leftover could not be removed).
+// deleted through a link, a leftover is removed first (waiting out a brief hold), and the
+// folder is created anew with a descriptor that lets only administrators and SYSTEM change it.
+// Returns 0, or the system error to report: ERROR_STOPPED_ON_SYMLINK when TMP or the work
+// folder is a link; the removal's error when a leftover is still held (32, 5 or 145: what
+// remains of it stays, unused); else the creation's error (ERROR_ALREADY_EXISTS when someone
+// made the folder in between).
 DWORD PrepareWorkFolder(const char* temp, const char* work) {
     if (IsLink(temp) || IsLink(work))
         return ERROR_STOPPED_ON_SYMLINK;
     MakePath(temp);
     if (IsLink(temp)) // made by someone else between the check and MakePath
         return ERROR_STOPPED_ON_SYMLINK;
-    DeleteTree(work, 1); // never follows a link; nothing happens when there is no folder
+    DWORD removed = RemoveTree(work); // never follows a link; 0 when there is no folder
+    if (removed != 0)
+        return removed;
     if (CreatePrivateFolder(work))
         return 0;
     DWORD error = GetLastError();
@@ -83,8 +97,9 @@ DWORD PrepareWorkFolder(const char* temp, const char* work) {
 }
 
 // Runs <work folder><name> with its full path in quotes as the whole command line, so a
-// folder with blanks can never start another program.
-int RunSetup(const char* workFolder, const char* name) {
+// folder with blanks can never start another program. 1 with `*exitCode` set when it ran to
+// its end; 0 with the last error set when it could not be started or waited for.
+int RunSetup(const char* workFolder, const char* name, DWORD* exitCode) {
     char program[kPathSize] = "";
     char commandLine[kPathSize + 2] = "\"";
     if (!AppendText(program, sizeof program, workFolder) ||
@@ -94,8 +109,7 @@ int RunSetup(const char* workFolder, const char* name) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return 0;
     }
-    DWORD exitCode = 0;
-    return RunAndWait(program, commandLine, &exitCode);
+    return RunAndWait(program, commandLine, exitCode);
 }
 
 } // namespace
@@ -121,6 +135,7 @@ UINT UpdateWorker(LPVOID /*param*/) {
     NamedMutex lock;
     if (!lock.Acquire(kUpdateLock, 0))
         return Report(UPDATE_ERR_BUSY, 0);
+    g_setupExitCode = 0;
     Sleep(kStartDelay);
     SetStepRange(6);
     SetFileRange(1000);
@@ -141,13 +156,13 @@ UINT UpdateWorker(LPVOID /*param*/) {
     if (!last)
         return Report(UPDATE_ERR_INTERNAL, 0);
     last[1] = '\0';
-    LOG_WRITE("TOLVANEフォルダ %s .", product);
+    LOG_WRITE_AT(kLogProductLine, "TOLVANEフォルダ %s .", product);
 
     char temp[kPathSize] = "";
     if (!AppendText(temp, sizeof temp, product) || !EnsureBackslash(temp, sizeof temp) ||
         !AppendText(temp, sizeof temp, kTempName) || !EnsureBackslash(temp, sizeof temp))
         return Report(UPDATE_ERR_INTERNAL, 0);
-    LOG_WRITE("TOLVANEテンポラリフォルダ %s .", temp);
+    LOG_WRITE_AT(kLogTempLine, "TOLVANEテンポラリフォルダ %s .", temp);
 
     // The work folder and everything derived from it must fit before anything is created.
     char work[kPathSize] = "";
@@ -158,7 +173,7 @@ UINT UpdateWorker(LPVOID /*param*/) {
         strlen(work) + sizeof kSetupName > kPathSize ||
         strlen(work) + sizeof kFallbackName > kPathSize)
         return Report(UPDATE_ERR_INTERNAL, 0);
-    LOG_WRITE("TMP@WUフォルダ %s .", work);
+    LOG_WRITE_AT(kLogWorkLine, "TMP@WUフォルダ %s .", work);
 
     DWORD prepared = PrepareWorkFolder(temp, work);
     if (prepared != 0)
@@ -175,7 +190,7 @@ UINT UpdateWorker(LPVOID /*param*/) {
     if (!IsDirectory(feature))
         return Report(UPDATE_ERR_NO_FEATURE, 0);
 
-    LOG_WRITE("圧縮ファイルパス %s .", archive);
+    LOG_WRITE_AT(kLogArchiveLine, "圧縮ファイルパス %s .", archive);
     // The payload is checked, and must fit, before any of it is written.
     uint64_t needed = 0;
     DWORD refused = CheckPayload(work, &needed);
@@ -192,12 +207,19 @@ UINT UpdateWorker(LPVOID /*param*/) {
         return Report(UPDATE_ERR_EXTRACT, extracted);
     SetStepPos(4);
 
-    if (!RunSetup(work, kSetupName) && !RunSetup(work, kFallbackName))
+    // The fallback is for a program that cannot be started, not for one that crashed.
+    DWORD exitCode = 0;
+    if (!RunSetup(work, kSetupName, &exitCode) && !RunSetup(work, kFallbackName, &exitCode))
         return Report(UPDATE_ERR_SETUP, static_cast<LPARAM>(static_cast<int>(GetLastError())));
+    g_setupExitCode = exitCode;
+    if (IsCrashCode(exitCode))
+        return Report(UPDATE_ERR_SETUP_CRASHED, static_cast<LPARAM>(static_cast<int>(exitCode)));
     SetStepPos(5);
     Sleep(kCleanupDelay);
 
-    DeleteTree(work, 1);
+    // What is still held after the waits stays; the next run's preparation removes it. The
+    // update itself has happened.
+    RemoveTree(work);
     SetStepPos(6);
     return Report(UPDATE_OK, 0);
 }

@@ -1,8 +1,8 @@
 // The FolderPack extractor for Windows: recreates the tree an archive describes under a
 // destination folder, with file data, creation and last-write times and attributes, asking
 // before it replaces anything and reporting progress. Names and lengths are checked by the
-// portable reader (folderpack/FolderPackReader.h) before anything is created; the file work goes
-// through the long-path wrappers of sys/, so a file's path may exceed 259 bytes, while every
+// portable reader (folderpack/core/FolderPackReader.h) before anything is created; the file work
+// goes through the long-path wrappers of sys/, so a file's path may exceed 259 bytes, while every
 // folder on the way is made by MakePath (each leading part shorter than 256 bytes).
 //
 // Nothing is logged or shown, and nothing is undone on failure: entries extracted before a

@@ -1,10 +1,11 @@
 // The GUI tests' setup program (packed as Brennick.exe), so that a test can act while the
 // update runs. It writes what it was started with to the file named by VARNOCK_SETUP_RECORD,
 // then waits until the file named by VARNOCK_RELEASE exists (at most two minutes), and exits
-// with status 0.
+// with VARNOCK_SETUP_EXIT (decimal or 0x hexadecimal; default 0).
 #include <windows.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     char record[MAX_PATH] = "";
@@ -34,5 +35,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             break;
         Sleep(50);
     }
-    return 0;
+    char code[32] = "";
+    DWORD length = GetEnvironmentVariableA("VARNOCK_SETUP_EXIT", code, sizeof code);
+    return length > 0 && length < sizeof code ? static_cast<int>(strtoul(code, nullptr, 0)) : 0;
 }

@@ -133,8 +133,9 @@ finish() {
     expect_eq "exit status" "${R[0]}" "$code"
 }
 
+# expect_exit STATUS [TIMEOUT_MS]: the launched process ends by itself with STATUS.
 expect_exit() {
-    must exit 15000
+    must exit "${2:-15000}"
     expect_eq "exit status" "${R[0]}" "$1"
 }
 
@@ -153,23 +154,25 @@ log_lines() {
     done <<<"$text"
 }
 
-# expect_log N SOURCE MESSAGE: line N (from 0) names SOURCE and carries MESSAGE.
+# expect_log N "SOURCE LINE" MESSAGE: line N (from 0) names SOURCE and its fixed line number
+# and carries MESSAGE.
 expect_log() {
     local line=${LOG[$1]:-}
-    [[ $line =~ ${header}$2\ [0-9]+\ [0-9a-f]+\ :\ (.*)$ ]] ||
+    [[ $line =~ ${header}$2\ [0-9a-f]+\ :\ (.*)$ ]] ||
         fail "log line $1 is not from $2: [$line]"
     expect_eq "log line $1 ($2)" "${BASH_REMATCH[1]}" "$3"
 }
 
-# A failure scenario: the exact text with the exclamation icon, the log line, the exit status.
+# A failure scenario: the exact text with the exclamation icon, the log line, the exit status
+# (the code itself unless a fourth argument names another).
 expect_failure() {
-    local code=$1 detail=$2 text=$3
+    local code=$1 detail=$2 text=$3 status=${4:-$1}
     final_box "$text" exclamation
-    finish "$code"
+    finish "$status"
     log_lines
     local last=$((${#LOG[@]} - 1))
-    expect_log "$last" VarnockDlg.cpp "スレッド終了 wParam = $code , lParam = $detail ."
-    expect_log 0 Varnock.cpp "$banner"
+    expect_log "$last" 'VarnockDlg.cpp 197' "スレッド終了 wParam = $code , lParam = $detail ."
+    expect_log 0 'Varnock.cpp 53' "$banner"
 }
 
 # whole_update EXE: the whole update with the demo payload (or one like it), checked end to end.
@@ -204,8 +207,15 @@ whole_update() {
         previous=$step
     done
     finish 0
+    expect_installed
+    log_lines
+    expect_eq "log lines" "${#LOG[@]}" 6
+    expect_log 0 'Varnock.cpp 53' "$banner"
+    expect_update_log 1
+}
 
-    # What the setup program installed, and the work folder gone.
+# What the demo's setup program installed, and the work folder gone.
+expect_installed() {
     grep -q '^copied [1-9]' "$(unix_of "$server")/UpdateRecord.txt" ||
         fail "the setup program left no record"
     expect_eq "server version" "$(tr -d '\r' <"$(unix_of "$server")/bin/VERSION.txt")" 'TOLVANE WU support 2.4.0'
@@ -213,16 +223,27 @@ whole_update() {
         fail "the client feature was not updated"
     [ -d "$(unix_of "$product_tmp")" ] || fail "TMP is gone"
     [ ! -e "$(unix_of "$product_tmp")/WUTMP" ] || fail "the work folder is still there"
-
-    log_lines
-    expect_eq "log lines" "${#LOG[@]}" 6
-    expect_log 0 Varnock.cpp "$banner"
-    expect_log 1 General.cpp "TOLVANEフォルダ $root\\TOLVANE\\ ."
-    expect_log 2 General.cpp "TOLVANEテンポラリフォルダ $product_tmp\\ ."
-    expect_log 3 General.cpp "TMP@WUフォルダ $product_tmp\\WUTMP\\ ."
-    expect_log 4 General.cpp "圧縮ファイルパス $product_tmp\\WUTMP\\WU.TPK ."
-    expect_log 5 VarnockDlg.cpp 'スレッド終了 wParam = 0 , lParam = 0 .'
 }
+
+# expect_update_log N: from log line N on, the worker's four lines and the successful end.
+expect_update_log() {
+    expect_log "$1" 'General.cpp 147' "TOLVANEフォルダ $root\\TOLVANE\\ ."
+    expect_log $(($1 + 1)) 'General.cpp 155' "TOLVANEテンポラリフォルダ $product_tmp\\ ."
+    expect_log $(($1 + 2)) 'General.cpp 162' "TMP@WUフォルダ $product_tmp\\WUTMP\\ ."
+    expect_log $(($1 + 3)) 'General.cpp 194' "圧縮ファイルパス $product_tmp\\WUTMP\\WU.TPK ."
+    expect_log $(($1 + 4)) 'VarnockDlg.cpp 197' 'スレッド終了 wParam = 0 , lParam = 0 .'
+}
+
+# launch_hidden EXE [NAME=VALUE...]: launch where nobody can see or answer anything.
+launch_hidden() {
+    local exe=$1
+    [[ $exe == /* ]] || exe=$VARNOCK_BIN/$exe
+    shift
+    mkdir -p "$(unix_of "$launch_temp")"
+    must launch-hidden "Z:${exe//\//\\}" "TMP=$launch_temp" "TEMP=$launch_temp" \
+        "VARNOCK_RELEASE=$release" "VARNOCK_SETUP_RECORD=$setup_record" "$@"
+}
+
 
 case $scenario in
 no)
@@ -236,7 +257,7 @@ no)
     expect_exit 1223
     log_lines "$root"'\ソ表'
     expect_eq "log lines" "${#LOG[@]}" 1
-    expect_log 0 Varnock.cpp "$banner"
+    expect_log 0 'Varnock.cpp 53' "$banner"
     [ ! -e "$(unix_of "$product_tmp")" ] || fail "the work folder was created"
     ;;
 enter-no)
@@ -251,7 +272,7 @@ enter-no)
     log_lines
     expect_eq "log lines" "${#LOG[@]}" 2
     expect_eq "earlier line kept" "${LOG[0]}" '[2005/03/01 09:05:07] Varnock.cpp 53 1a4 : earlier run'
-    expect_log 1 Varnock.cpp "$banner"
+    expect_log 1 'Varnock.cpp 53' "$banner"
     ;;
 yes)
     whole_update Varnock.exe
@@ -301,6 +322,68 @@ embedded)
     whole_update "$work/Embedded.exe"
     expect_eq "the new file installed" "$(tr -d '\r' <"$(unix_of "$server")/bin/EMBEDDED.txt")" \
         'added by fpack embed'
+    ;;
+hidden)
+    # Where nobody can answer, the ordinary build asks nothing and ends as after a No.
+    install
+    launch_hidden Varnock.exe
+    expect_exit 1223
+    log_lines
+    expect_eq "log lines" "${#LOG[@]}" 2
+    expect_log 0 'Varnock.cpp 53' "$banner"
+    expect_log 1 'Varnock.cpp 54' '応答できる利用者がいないため、アップデートを行いませんでした。'
+    [ ! -e "$(unix_of "$product_tmp")" ] || fail "the work folder was created"
+    [ ! -e "$(unix_of "$server")/UpdateRecord.txt" ] || fail "the setup program ran"
+    ;;
+unattended)
+    # The shipped stub made an unattended build by fpack.exe: where nobody can answer it updates
+    # without showing anything; on the visible desktop it still asks. Its consent never passes
+    # on to a build made from it without --unattended.
+    wine "$VARNOCK_BIN/fpack.exe" embed "Z:$VARNOCK_BIN/Varnock-stub-unsigned.exe" \
+        "Z:$VARNOCK_BIN/../demo/payload" "Z:$work/Unattended.exe" --unattended >/dev/null ||
+        fail "fpack embed --unattended failed"
+    wine "$VARNOCK_BIN/fpack.exe" embed "Z:$work/Unattended.exe" "Z:$VARNOCK_BIN/../demo/payload" \
+        "Z:$work/Ordinary.exe" >/dev/null || fail "fpack embed failed"
+    install
+    printf '[Agent]\r\nVersion=2.3.1\r\n' >"$(unix_of "$client")/TV/CLI/wuclient.ini"
+    launch_hidden "$work/Unattended.exe"
+    expect_exit 0 60000
+    expect_installed
+    log_lines
+    expect_eq "log lines" "${#LOG[@]}" 7
+    expect_log 0 'Varnock.cpp 53' "$banner"
+    expect_log 1 'Varnock.cpp 55' '無人実行のため、確認なしでアップデートします。'
+    expect_update_log 2
+
+    launch "$work/Unattended.exe"
+    question
+    must click "$Q" 7
+    expect_exit 1223
+
+    launch_hidden "$work/Ordinary.exe"
+    expect_exit 1223
+    log_lines
+    expect_log $((${#LOG[@]} - 1)) 'Varnock.cpp 54' '応答できる利用者がいないため、アップデートを行いませんでした。'
+    ;;
+restart)
+    # A setup program that asks for a restart: a success, and its code is the exit status.
+    install
+    launch VarnockSlow.exe VARNOCK_SETUP_EXIT=3010
+    answer_yes
+    touch "$(unix_of "$release")"
+    final_box 'ソフトウェアのアップデートが正常に終了しました。' information
+    finish 3010
+    log_lines
+    expect_log $((${#LOG[@]} - 1)) 'VarnockDlg.cpp 197' 'スレッド終了 wParam = 0 , lParam = 0 .'
+    ;;
+crash)
+    # A setup program that dies of an access violation is no success; the work folder stays.
+    install
+    launch VarnockSlow.exe VARNOCK_SETUP_EXIT=0xC0000005
+    answer_yes
+    touch "$(unix_of "$release")"
+    expect_failure 9 -1073741819 'サブプログラムが異常終了しました。'
+    [ -e "$(unix_of "$product_tmp")/WUTMP/Brennick.exe" ] || fail "the work folder was removed"
     ;;
 not-server)
     install
@@ -357,12 +440,12 @@ no-setup)
 unknown-code)
     # A completion code outside the table shows the internal-error text.
     install
-    launch VarnockScripted.exe VARNOCK_SCRIPT=9,0
+    launch VarnockScripted.exe VARNOCK_SCRIPT=10,0
     answer_yes
     final_box '致命的な内部異常が発生しました。' exclamation
     finish 3
     log_lines
-    expect_log 1 VarnockDlg.cpp 'スレッド終了 wParam = 9 , lParam = 0 .'
+    expect_log 1 'VarnockDlg.cpp 197' 'スレッド終了 wParam = 10 , lParam = 0 .'
     ;;
 running)
     # While the setup program runs, nothing the user does closes the dialog; the About box
@@ -435,7 +518,7 @@ busy)
     wait_for_setup
     launch Varnock.exe
     answer_yes
-    expect_failure 8 0 '別のアップデートが実行中です。終了してから再度実行してください。'
+    expect_failure 8 0 '別のアップデートが実行中です。終了してから再度実行してください。' 1618
     expected=$(printf '%s\n' Brennick.exe WU.TPK bin docs; for i in $(seq 1 12); do
         printf 'bin/file%s.txt\ndocs/file%s.txt\n' "$i" "$i"; done)
     expect_eq "work folder while the first setup runs" \

@@ -133,7 +133,7 @@ TEST(PrivateFolder, DescriptorAndFreshCreation) {
     char* sddl = nullptr;
     ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorA(
         security.Get(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &sddl, nullptr));
-    EXPECT_STREQ("D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)", sddl);
+    EXPECT_STREQ("D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)", sddl);
     LocalFree(sddl);
 
     std::string folder = TestFolder() + "private";

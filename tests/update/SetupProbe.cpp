@@ -1,7 +1,7 @@
 // Stand-in setup program for the worker tests. Appends "<own file name>|<command line>|<cwd>"
 // to the file named by VARNOCK_PROBE_LOG, writes the sorted list of everything in its own folder
 // (relative paths, folders with a final backslash, one per line) to the file named by
-// VARNOCK_PROBE_LIST, and exits with VARNOCK_PROBE_EXIT (default 0).
+// VARNOCK_PROBE_LIST, and exits with VARNOCK_PROBE_EXIT (decimal or 0x hexadecimal, default 0).
 #define _CRT_SECURE_NO_WARNINGS
 #include <windows.h>
 
@@ -68,5 +68,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     char code[32];
     DWORD length = GetEnvironmentVariableA("VARNOCK_PROBE_EXIT", code, sizeof code);
-    return length > 0 && length < sizeof code ? atoi(code) : 0;
+    return length > 0 && length < sizeof code ? static_cast<int>(strtoul(code, nullptr, 0)) : 0;
 }

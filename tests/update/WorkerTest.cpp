@@ -4,6 +4,8 @@
 
 #include "TestFiles.h"
 
+#include "progress/Progress.h"
+#include "sys/RemoveTree.h"
 #include "update/UpdateResult.h"
 
 #include <gtest/gtest.h>
@@ -19,16 +21,44 @@ const std::string kTemp = kProduct + "TMP\\";
 const std::string kWork = kTemp + "WUTMP\\";
 const std::string kClient = kRoot + "Client";
 
+// A file of the work folder held open without sharing, as a scanner or a setup's helper holds
+// it: closed by the clean-up's wait seam after `releaseAfter` waits (never with 0).
+struct Hold {
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    int waits = 0;
+    int releaseAfter = 0;
+    bool Take(const std::string& path) {
+        handle = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        return handle != INVALID_HANDLE_VALUE;
+    }
+    void Release() {
+        if (handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
+        handle = INVALID_HANDLE_VALUE;
+    }
+};
+Hold g_hold;
+
+void CountingWait(DWORD milliseconds) {
+    EXPECT_EQ(100u, milliseconds);
+    if (++g_hold.waits == g_hold.releaseAfter)
+        g_hold.Release();
+}
+
 class Worker : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetTestRoot();
+        g_hold = Hold();
+        SetRemoveTreeWait(CountingWait);
         SetServerPath(kServer.c_str());
         SetClientRoot(kClient.c_str());
         MakeFolders(kServer);
         MakeFolders(kClient + "\\TV\\CLI");
     }
     void TearDown() override {
+        g_hold.Release();
+        SetRemoveTreeWait(nullptr);
         SetServerPath(nullptr);
         SetClientRoot(nullptr);
     }
@@ -45,7 +75,7 @@ TEST_F(Worker, SuccessRunsSetupFromTheWorkFolderAndRemovesIt) {
     EXPECT_EQ(6, run.stepMax);
     EXPECT_EQ(1000, run.filePos);
     EXPECT_EQ(1000, run.fileMax);
-    EXPECT_EQ("ファイル展開中： 6 ファイル中 6 ファイルを処理完了", run.label);
+    EXPECT_EQ("ファイル展開中： 8 ファイル中 8 ファイルを処理完了", run.label);
 
     EXPECT_FALSE(Exists(kWork));
     EXPECT_TRUE(IsFolder(kTemp));
@@ -62,6 +92,10 @@ TEST_F(Worker, SuccessRunsSetupFromTheWorkFolderAndRemovesIt) {
     EXPECT_EQ("TOLVANEテンポラリフォルダ " + kTemp + " .", lines[1]);
     EXPECT_EQ("TMP@WUフォルダ " + kWork + " .", lines[2]);
     EXPECT_EQ("圧縮ファイルパス " + kWork + "WU.TPK .", lines[3]);
+
+    // The payload's dot-folder (.settings\) went with the rest: the next run starts afresh.
+    EXPECT_EQ(UPDATE_OK, RunWorker().code);
+    EXPECT_FALSE(Exists(kWork));
 }
 
 TEST_F(Worker, TrailingBackslashOnTheServerPathChangesNothing) {
@@ -134,12 +168,19 @@ TEST_F(Worker, ClientProblemsReportThreeOrSeven) {
         EXPECT_NE(0u, line.find("圧縮ファイルパス")) << line; // never got as far as the archive
 }
 
-// Whatever an earlier run left in the work folder (a stale file, a file where the archive has a
-// folder, a folder named like the archive file) is gone before the payload is written: the
-// setup program sees the payload's files and nothing else.
+// Whatever an earlier run or another tool left in the work folder (a stale file, a file where
+// the archive has a folder, a folder named like the archive file, a dot-folder, a second name
+// of a read-only file outside) is gone before the payload is written: the setup program sees
+// the payload's files and nothing else, and the file outside keeps its attributes.
 TEST_F(Worker, LeftoversOfAnEarlierRunAreRemovedFirst) {
-    MakeFolders(kWork + "WU.TPK\\");
+    const std::string precious = kRoot + "precious.txt";
+    ASSERT_TRUE(WriteWholeFile(precious, "keep"));
+    ASSERT_TRUE(SetFileAttributesA(precious.c_str(), FILE_ATTRIBUTE_READONLY));
+    MakeFolders(kWork + ".cache\\x\\");
+    ASSERT_TRUE(WriteWholeFile(kWork + ".cache\\x\\y.txt", ""));
     MakeFolders(kWork + "data\\");
+    ASSERT_TRUE(CreateHardLinkA((kWork + "data\\readme.txt").c_str(), precious.c_str(), nullptr));
+    MakeFolders(kWork + "WU.TPK\\");
     ASSERT_TRUE(WriteWholeFile(kWork + "data\\表", "")); // the archive's folder data\表
     ASSERT_TRUE(WriteWholeFile(kWork + "old.dll", "stale"));
     SetFileAttributesA((kWork + "old.dll").c_str(), FILE_ATTRIBUTE_READONLY);
@@ -148,9 +189,67 @@ TEST_F(Worker, LeftoversOfAnEarlierRunAreRemovedFirst) {
     EXPECT_EQ(UPDATE_OK, RunWorker().code);
     SetEnvironmentVariableA("VARNOCK_PROBE_LIST", nullptr);
     EXPECT_FALSE(Exists(kWork));
-    EXPECT_EQ("Brennick.exe\nOlvatine.exe\nWU.TPK\ndata\\\ndata\\readme.txt\ndata\\表\\\n"
-              "data\\表\\ソ.txt\n",
+    EXPECT_EQ(".settings\\\n.settings\\a.ini\nBrennick.exe\nOlvatine.exe\nWU.TPK\ndata\\\n"
+              "data\\readme.txt\ndata\\表\\\ndata\\表\\ソ.txt\n",
               ReadFile(kRoot + "listing.txt"));
+    EXPECT_EQ("keep", ReadFile(precious));
+    EXPECT_EQ(DWORD(FILE_ATTRIBUTE_READONLY),
+              GetFileAttributesA(precious.c_str()) & FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA(precious.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A file of the work folder still held for a while after the setup program ended (3 s here,
+// 30 waits of 100 ms) is waited out: the work folder goes.
+TEST_F(Worker, BriefHoldAtTheCleanUpIsWaitedOut) {
+    g_hold.releaseAfter = 30;
+    HANDLE watcher = CreateThread(
+        nullptr, 0,
+        [](LPVOID) -> DWORD {
+            // The probe records its start; the worker then waits for it and sleeps a second.
+            for (int tries = 0; tries < 30000 && ReadFile(kRoot + "probe.txt").empty(); ++tries)
+                Sleep(1);
+            g_hold.Take(kWork + "data\\readme.txt");
+            return 0;
+        },
+        nullptr, 0, nullptr);
+    ASSERT_NE(nullptr, watcher);
+    WorkerRun run = RunWorker();
+    WaitForSingleObject(watcher, INFINITE);
+    CloseHandle(watcher);
+    EXPECT_EQ(UPDATE_OK, run.code);
+    EXPECT_EQ(30, g_hold.waits);
+    EXPECT_FALSE(Exists(kWork));
+}
+
+// A leftover held for good is reported for what it is after 10 s of waits (code 4, error 32),
+// and nothing of it is used; once the holder lets go, the next run succeeds.
+TEST_F(Worker, LeftoverHeldForGoodIsReportedThenRemovedByTheNextRun) {
+    MakeFolders(kWork);
+    ASSERT_TRUE(WriteWholeFile(kWork + "held.txt", "x"));
+    ASSERT_TRUE(g_hold.Take(kWork + "held.txt"));
+    WorkerRun run = RunWorker();
+    EXPECT_EQ(UPDATE_ERR_WRITE_ARCHIVE, run.code);
+    EXPECT_EQ(32, run.detail); // ERROR_SHARING_VIOLATION
+    EXPECT_EQ(100, g_hold.waits);
+    EXPECT_FALSE(Exists(kWork + "WU.TPK"));
+    EXPECT_EQ("", ReadFile(kRoot + "probe.txt"));
+
+    g_hold.Release();
+    EXPECT_EQ(UPDATE_OK, RunWorker().code);
+    EXPECT_FALSE(Exists(kWork));
+}
+
+// A setup program that ended by an exception is no success, and no reason for the fallback.
+TEST_F(Worker, CrashedSetupReportsNineWithItsCode) {
+    SetEnvironmentVariableA("VARNOCK_PROBE_EXIT", "0xC0000005");
+    WorkerRun run = RunWorker();
+    EXPECT_EQ(UPDATE_ERR_SETUP_CRASHED, run.code);
+    EXPECT_EQ(-1073741819, run.detail);
+    EXPECT_EQ(4, run.stepPos);
+    std::string probe = ReadFile(kRoot + "probe.txt");
+    EXPECT_EQ(0u, probe.find("Brennick.exe|")) << probe;
+    EXPECT_EQ(std::string::npos, probe.find("Olvatine.exe|")) << probe;
+    EXPECT_TRUE(Exists(kWork + "WU.TPK")); // kept, as after every failure
 }
 
 // A link at TMP or at the work folder: nothing is written or deleted, in the link or behind it.
@@ -175,9 +274,11 @@ TEST_F(Worker, LinkedTemporaryOrWorkFolderIsRefused) {
     }
 }
 
+// Any other exit code is a success; it is kept for the exit status (3010: restart needed).
 TEST_F(Worker, SetupExitCodeIsNotExamined) {
-    SetEnvironmentVariableA("VARNOCK_PROBE_EXIT", "3");
+    SetEnvironmentVariableA("VARNOCK_PROBE_EXIT", "3010");
     EXPECT_EQ(UPDATE_OK, RunWorker().code);
+    EXPECT_EQ(3010u, g_setupExitCode);
     EXPECT_EQ(0u, ReadFile(kRoot + "probe.txt").find("Brennick.exe|"));
 }
 

@@ -6,6 +6,10 @@
 //   launch PROGRAM [NAME=VALUE...]     start PROGRAM (a Windows path) with these variables
 //                                      added to the environment; it becomes the launched
 //                                      process the other commands mean  -> ok PID
+//   launch-hidden PROGRAM [NAME=VALUE...]
+//                                      launch, in a window station of the driver's own that
+//                                      is not visible (as a service's or a deployment agent's
+//                                      child is): nothing it shows can be seen or answered
 //   use PID                            make an earlier launched process the current one again
 //   window CAPTION TIMEOUT_MS [+ID|-ID...]
 //                                      a visible top-level window of the launched process
@@ -184,9 +188,28 @@ template <typename Predicate> bool WaitFor(DWORD timeoutMs, Predicate ready) {
     }
 }
 
-void CommandLaunch(const std::vector<std::string>& args) {
+// "station\\Default" of a window station made once, without WSF_VISIBLE; empty on failure.
+std::wstring HiddenDesktop() {
+    static std::wstring desktop;
+    if (!desktop.empty())
+        return desktop;
+    HWINSTA visible = GetProcessWindowStation();
+    HWINSTA station = CreateWindowStationW(L"VarnockHidden", 0, WINSTA_ALL_ACCESS, nullptr);
+    if (!station || !SetProcessWindowStation(station))
+        return desktop;
+    HDESK made = CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    SetProcessWindowStation(visible);
+    if (made)
+        desktop = L"VarnockHidden\\Default";
+    return desktop;
+}
+
+void CommandLaunch(const std::vector<std::string>& args, bool hidden) {
     if (args.size() < 2)
         return Fail("usage: launch PROGRAM [NAME=VALUE...]");
+    std::wstring desktop = hidden ? HiddenDesktop() : std::wstring();
+    if (hidden && desktop.empty())
+        return Fail("no hidden window station: error " + std::to_string(GetLastError()));
     if (g_process) {
         g_earlier.push_back(std::make_pair(g_processId, g_process));
         g_process = nullptr;
@@ -205,6 +228,8 @@ void CommandLaunch(const std::vector<std::string>& args) {
     STARTUPINFOW startup;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
+    if (hidden)
+        startup.lpDesktop = &desktop[0];
     PROCESS_INFORMATION info;
     if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &info))
@@ -697,8 +722,8 @@ int main() {
             break;
         std::vector<std::string> args = Split(line);
         const std::string& command = args[0];
-        if (command == "launch")
-            CommandLaunch(args);
+        if (command == "launch" || command == "launch-hidden")
+            CommandLaunch(args, command == "launch-hidden");
         else if (command == "use")
             CommandUse(args);
         else if (command == "window")
