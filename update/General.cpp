@@ -1,5 +1,5 @@
-// The update worker and its extraction callbacks. The file is named General.cpp because the
-// log's source-file field names it: the worker's lines read "General.cpp" in every version.
+// The update worker as its steps, and its extraction callbacks.
+// Named General.cpp because the log's source-file field shows that name in every version.
 #include "update/UpdateWorker.h"
 
 #include "progress/Progress.h"
@@ -69,10 +69,31 @@ int IsCrashCode(DWORD exitCode) {
     return (exitCode & 0xF0000000u) == 0xC0000000u;
 }
 
-UINT Report(int code, LPARAM detail) {
-    PostMessageA(g_hDialog, WM_UPDATE_DONE, static_cast<WPARAM>(code), detail);
+// What a step leaves: UPDATE_OK to go on, else the code to report with its detail.
+struct Outcome {
+    int code;
+    LPARAM detail;
+};
+const Outcome kGoOn = {UPDATE_OK, 0};
+
+Outcome Fail(int code, LPARAM detail = 0) {
+    Outcome outcome = {code, detail};
+    return outcome;
+}
+
+UINT Report(const Outcome& outcome) {
+    PostMessageA(g_hDialog, WM_UPDATE_DONE, static_cast<WPARAM>(outcome.code), outcome.detail);
     return 0;
 }
+
+// The paths of one run, each in a buffer of kPathSize bytes and ending with a separator but
+// the archive's.
+struct RunPaths {
+    char product[kPathSize]; // the parent of the server installation folder
+    char temp[kPathSize];    // <product>TMP\ (stays)
+    char work[kPathSize];    // <temp>WUTMP\ (the run's own)
+    char archive[kPathSize]; // <work>WU.TPK
+};
 
 // Makes `work` (inside `temp`) a fresh folder of this run's own: nothing is written or
 // deleted through a link, a leftover is removed first (waiting out a brief hold), and the
@@ -81,7 +102,7 @@ UINT Report(int code, LPARAM detail) {
 // folder is a link; the removal's error when a leftover is still held (32, 5 or 145: what
 // remains of it stays, unused); else the creation's error (ERROR_ALREADY_EXISTS when someone
 // made the folder in between).
-DWORD PrepareWorkFolder(const char* temp, const char* work) {
+DWORD MakeFreshWorkFolder(const char* temp, const char* work) {
     if (IsLink(temp) || IsLink(work))
         return ERROR_STOPPED_ON_SYMLINK;
     MakePath(temp);
@@ -112,6 +133,128 @@ int RunSetup(const char* workFolder, const char* name, DWORD* exitCode) {
     return RunAndWait(program, commandLine, exitCode);
 }
 
+// Locates the product: the parent of the server installation folder (step bar 1).
+Outcome LocateProduct(RunPaths* paths) {
+    CString server;
+    if (!ReadRegString(HKEY_LOCAL_MACHINE, kServerKey, kPathValue, server) || server.IsEmpty())
+        return Fail(UPDATE_ERR_NOT_SERVER);
+    char* product = paths->product;
+    product[0] = '\0';
+    // A value ending in half a double-byte character would send the separator search past it.
+    if (!AppendText(product, kPathSize, server) || EndsInLeadByte(product))
+        return Fail(UPDATE_ERR_INTERNAL);
+    SetStepPos(1);
+    if (HasTrailingBackslash(product))
+        product[strlen(product) - 1] = '\0';
+    unsigned char* last = _mbsrchr(reinterpret_cast<unsigned char*>(product), '\\');
+    if (!last)
+        return Fail(UPDATE_ERR_INTERNAL);
+    last[1] = '\0';
+    LOG_WRITE_AT(kLogProductLine, "TOLVANEフォルダ %s .", product);
+    return kGoOn;
+}
+
+// Builds the temporary folder, the work folder and the archive path; the work folder and
+// everything derived from it must fit before anything is created.
+Outcome BuildPaths(RunPaths* paths) {
+    char* temp = paths->temp;
+    temp[0] = '\0';
+    if (!AppendText(temp, kPathSize, paths->product) || !EnsureBackslash(temp, kPathSize) ||
+        !AppendText(temp, kPathSize, kTempName) || !EnsureBackslash(temp, kPathSize))
+        return Fail(UPDATE_ERR_INTERNAL);
+    LOG_WRITE_AT(kLogTempLine, "TOLVANEテンポラリフォルダ %s .", temp);
+
+    char* work = paths->work;
+    char* archive = paths->archive;
+    work[0] = archive[0] = '\0';
+    if (!AppendText(work, kPathSize, temp) || !AppendText(work, kPathSize, kWorkName) ||
+        !EnsureBackslash(work, kPathSize) || !AppendText(archive, kPathSize, work) ||
+        !AppendText(archive, kPathSize, kArchiveName) ||
+        strlen(work) + sizeof kSetupName > kPathSize ||
+        strlen(work) + sizeof kFallbackName > kPathSize)
+        return Fail(UPDATE_ERR_INTERNAL);
+    LOG_WRITE_AT(kLogWorkLine, "TMP@WUフォルダ %s .", work);
+    return kGoOn;
+}
+
+// Makes the work folder afresh (step bar 2).
+Outcome PrepareWorkFolder(RunPaths* paths) {
+    DWORD prepared = MakeFreshWorkFolder(paths->temp, paths->work);
+    if (prepared != 0)
+        return Fail(UPDATE_ERR_WRITE_ARCHIVE, static_cast<LPARAM>(prepared));
+    SetStepPos(2);
+    return kGoOn;
+}
+
+// Checks that the client feature folder exists; nothing is written there.
+Outcome FindClientFeature(RunPaths* /*paths*/) {
+    CString client;
+    if (!ReadRegString(HKEY_LOCAL_MACHINE, kClientKey, kPathValue, client) || client.IsEmpty())
+        return Fail(UPDATE_ERR_INTERNAL);
+    char feature[kPathSize] = "";
+    if (!AppendText(feature, sizeof feature, client) || !EnsureBackslash(feature, sizeof feature) ||
+        !AppendText(feature, sizeof feature, kFeatureFolder))
+        return Fail(UPDATE_ERR_INTERNAL);
+    if (!IsDirectory(feature))
+        return Fail(UPDATE_ERR_NO_FEATURE);
+    return kGoOn;
+}
+
+// Checks the payload against its digest and the free space before any of it is written, then
+// writes it to the archive file (step bar 3).
+Outcome WritePayload(RunPaths* paths) {
+    LOG_WRITE_AT(kLogArchiveLine, "圧縮ファイルパス %s .", paths->archive);
+    uint64_t needed = 0;
+    DWORD refused = CheckPayload(paths->work, &needed);
+    if (refused == 0)
+        refused = CheckRoom(paths->work, needed);
+    if (refused != 0)
+        return Fail(UPDATE_ERR_WRITE_ARCHIVE, static_cast<LPARAM>(refused));
+    if (!WriteResourceToFile(MAKEINTRESOURCEA(RESOURCE_PAYLOAD_ID), paths->archive, 1))
+        return Fail(UPDATE_ERR_WRITE_ARCHIVE);
+    SetStepPos(3);
+    return kGoOn;
+}
+
+// Extracts the archive into the work folder (step bar 4).
+Outcome ExtractPayload(RunPaths* paths) {
+    int extracted =
+        ExtractFolderPack(paths->work, paths->archive, OverwriteCallback, ProgressCallback);
+    if (extracted != 0)
+        return Fail(UPDATE_ERR_EXTRACT, extracted);
+    SetStepPos(4);
+    return kGoOn;
+}
+
+// Runs the setup program, or the fallback when it cannot be started, and keeps its exit code
+// (step bar 5). The fallback is for a program that cannot be started, not for one that crashed.
+Outcome RunSetupProgram(RunPaths* paths) {
+    DWORD exitCode = 0;
+    if (!RunSetup(paths->work, kSetupName, &exitCode) &&
+        !RunSetup(paths->work, kFallbackName, &exitCode))
+        return Fail(UPDATE_ERR_SETUP, static_cast<LPARAM>(static_cast<int>(GetLastError())));
+    g_setupExitCode = exitCode;
+    if (IsCrashCode(exitCode))
+        return Fail(UPDATE_ERR_SETUP_CRASHED, static_cast<LPARAM>(static_cast<int>(exitCode)));
+    SetStepPos(5);
+    return kGoOn;
+}
+
+// Removes the work folder (step bar 6). What is still held after the waits stays; the next
+// run's preparation removes it. The update itself has happened.
+Outcome RemoveWorkFolder(RunPaths* paths) {
+    Sleep(kCleanupDelay);
+    RemoveTree(paths->work);
+    SetStepPos(6);
+    return kGoOn;
+}
+
+// The update, step by step; the first that does not go on ends it with its code.
+Outcome (*const kSteps[])(RunPaths*) = {
+    LocateProduct, BuildPaths,     PrepareWorkFolder, FindClientFeature,
+    WritePayload,  ExtractPayload, RunSetupProgram,   RemoveWorkFolder,
+};
+
 } // namespace
 
 int OverwriteCallback(const char* /*path*/) {
@@ -134,92 +277,17 @@ UINT UpdateWorker(LPVOID /*param*/) {
     // Held until the code is reported: released when the worker returns.
     NamedMutex lock;
     if (!lock.Acquire(kUpdateLock, 0))
-        return Report(UPDATE_ERR_BUSY, 0);
+        return Report(Fail(UPDATE_ERR_BUSY));
     g_setupExitCode = 0;
     Sleep(kStartDelay);
     SetStepRange(6);
     SetFileRange(1000);
 
-    CString server;
-    if (!ReadRegString(HKEY_LOCAL_MACHINE, kServerKey, kPathValue, server) || server.IsEmpty())
-        return Report(UPDATE_ERR_NOT_SERVER, 0);
-
-    // The product folder: the parent of the server installation folder.
-    char product[kPathSize] = "";
-    // A value ending in half a double-byte character would send the separator search past it.
-    if (!AppendText(product, sizeof product, server) || EndsInLeadByte(product))
-        return Report(UPDATE_ERR_INTERNAL, 0);
-    SetStepPos(1);
-    if (HasTrailingBackslash(product))
-        product[strlen(product) - 1] = '\0';
-    unsigned char* last = _mbsrchr(reinterpret_cast<unsigned char*>(product), '\\');
-    if (!last)
-        return Report(UPDATE_ERR_INTERNAL, 0);
-    last[1] = '\0';
-    LOG_WRITE_AT(kLogProductLine, "TOLVANEフォルダ %s .", product);
-
-    char temp[kPathSize] = "";
-    if (!AppendText(temp, sizeof temp, product) || !EnsureBackslash(temp, sizeof temp) ||
-        !AppendText(temp, sizeof temp, kTempName) || !EnsureBackslash(temp, sizeof temp))
-        return Report(UPDATE_ERR_INTERNAL, 0);
-    LOG_WRITE_AT(kLogTempLine, "TOLVANEテンポラリフォルダ %s .", temp);
-
-    // The work folder and everything derived from it must fit before anything is created.
-    char work[kPathSize] = "";
-    char archive[kPathSize] = "";
-    if (!AppendText(work, sizeof work, temp) || !AppendText(work, sizeof work, kWorkName) ||
-        !EnsureBackslash(work, sizeof work) || !AppendText(archive, sizeof archive, work) ||
-        !AppendText(archive, sizeof archive, kArchiveName) ||
-        strlen(work) + sizeof kSetupName > kPathSize ||
-        strlen(work) + sizeof kFallbackName > kPathSize)
-        return Report(UPDATE_ERR_INTERNAL, 0);
-    LOG_WRITE_AT(kLogWorkLine, "TMP@WUフォルダ %s .", work);
-
-    DWORD prepared = PrepareWorkFolder(temp, work);
-    if (prepared != 0)
-        return Report(UPDATE_ERR_WRITE_ARCHIVE, static_cast<LPARAM>(prepared));
-    SetStepPos(2);
-
-    CString client;
-    if (!ReadRegString(HKEY_LOCAL_MACHINE, kClientKey, kPathValue, client) || client.IsEmpty())
-        return Report(UPDATE_ERR_INTERNAL, 0);
-    char feature[kPathSize] = "";
-    if (!AppendText(feature, sizeof feature, client) || !EnsureBackslash(feature, sizeof feature) ||
-        !AppendText(feature, sizeof feature, kFeatureFolder))
-        return Report(UPDATE_ERR_INTERNAL, 0);
-    if (!IsDirectory(feature))
-        return Report(UPDATE_ERR_NO_FEATURE, 0);
-
-    LOG_WRITE_AT(kLogArchiveLine, "圧縮ファイルパス %s .", archive);
-    // The payload is checked, and must fit, before any of it is written.
-    uint64_t needed = 0;
-    DWORD refused = CheckPayload(work, &needed);
-    if (refused == 0)
-        refused = CheckRoom(work, needed);
-    if (refused != 0)
-        return Report(UPDATE_ERR_WRITE_ARCHIVE, static_cast<LPARAM>(refused));
-    if (!WriteResourceToFile(MAKEINTRESOURCEA(RESOURCE_PAYLOAD_ID), archive, 1))
-        return Report(UPDATE_ERR_WRITE_ARCHIVE, 0);
-    SetStepPos(3);
-
-    int extracted = ExtractFolderPack(work, archive, OverwriteCallback, ProgressCallback);
-    if (extracted != 0)
-        return Report(UPDATE_ERR_EXTRACT, extracted);
-    SetStepPos(4);
-
-    // The fallback is for a program that cannot be started, not for one that crashed.
-    DWORD exitCode = 0;
-    if (!RunSetup(work, kSetupName, &exitCode) && !RunSetup(work, kFallbackName, &exitCode))
-        return Report(UPDATE_ERR_SETUP, static_cast<LPARAM>(static_cast<int>(GetLastError())));
-    g_setupExitCode = exitCode;
-    if (IsCrashCode(exitCode))
-        return Report(UPDATE_ERR_SETUP_CRASHED, static_cast<LPARAM>(static_cast<int>(exitCode)));
-    SetStepPos(5);
-    Sleep(kCleanupDelay);
-
-    // What is still held after the waits stays; the next run's preparation removes it. The
-    // update itself has happened.
-    RemoveTree(work);
-    SetStepPos(6);
-    return Report(UPDATE_OK, 0);
+    RunPaths paths;
+    for (Outcome (*step)(RunPaths*) : kSteps) {
+        Outcome outcome = step(&paths);
+        if (outcome.code != UPDATE_OK)
+            return Report(outcome);
+    }
+    return Report(kGoOn);
 }
