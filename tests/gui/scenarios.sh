@@ -234,6 +234,14 @@ expect_update_log() {
     expect_log $(($1 + 4)) 'VarnockDlg.cpp 197' 'スレッド終了 wParam = 0 , lParam = 0 .'
 }
 
+# update_with_setup_exiting CODE: Yes to an update whose setup program exits with CODE.
+update_with_setup_exiting() {
+    install
+    launch VarnockSlow.exe VARNOCK_SETUP_EXIT="$1"
+    answer_yes
+    touch "$(unix_of "$release")"
+}
+
 # launch_hidden EXE [NAME=VALUE...]: launch where nobody can see or answer anything.
 launch_hidden() {
     local exe=$1
@@ -367,10 +375,7 @@ unattended)
     ;;
 restart)
     # A setup program that asks for a restart: a success, and its code is the exit status.
-    install
-    launch VarnockSlow.exe VARNOCK_SETUP_EXIT=3010
-    answer_yes
-    touch "$(unix_of "$release")"
+    update_with_setup_exiting 3010
     final_box 'ソフトウェアのアップデートが正常に終了しました。' information
     finish 3010
     log_lines
@@ -378,10 +383,7 @@ restart)
     ;;
 crash)
     # A setup program that dies of an access violation is no success; the work folder stays.
-    install
-    launch VarnockSlow.exe VARNOCK_SETUP_EXIT=0xC0000005
-    answer_yes
-    touch "$(unix_of "$release")"
+    update_with_setup_exiting 0xC0000005
     expect_failure 9 -1073741819 'サブプログラムが異常終了しました。'
     [ -e "$(unix_of "$product_tmp")/WUTMP/Brennick.exe" ] || fail "the work folder was removed"
     ;;
