@@ -35,17 +35,20 @@ win64: host
 	    $(CMAKE_ARGS)
 	@cmake --build $(BUILD)/win64 -j $(JOBS)
 
-# libFuzzer over the archive reader: the fuzzing build of the same tree, with clang;
-# `make fuzz FUZZ_SECONDS=n`.
+# libFuzzer over the archive reader and over what fpack embed reads from an executable: the
+# fuzzing build of the same tree, with clang; `make fuzz FUZZ_SECONDS=n` runs each in turn.
 FUZZ_SECONDS ?= 300
+FUZZ_BIN := $(BUILD)/fuzz/bin
 fuzz-build: bootstrap
 	@cmake -S . -B $(BUILD)/fuzz -DVARNOCK_FUZZING_BUILD=ON -DCMAKE_C_COMPILER=clang \
 	    -DCMAKE_CXX_COMPILER=clang++
 	@cmake --build $(BUILD)/fuzz -j $(JOBS)
 
 fuzz: fuzz-build
-	@$(BUILD)/fuzz/folderpack_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	@$(FUZZ_BIN)/folderpack_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	    -dict=tests/fuzz/folderpack.dict $(BUILD)/fuzz/corpus $(BUILD)/fuzz/seeds
+	@$(FUZZ_BIN)/pe_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -dict=tests/fuzz/pe.dict $(BUILD)/fuzz/pe-corpus $(BUILD)/fuzz/pe-seeds
 
 test: win64 fuzz-build
 	@scripts/run-tests

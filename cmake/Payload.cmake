@@ -1,6 +1,7 @@
-# Embedding an update payload in a Windows executable as resource 130 of type "IDH_FILE", with
-# its SHA-256 beside it as resource 130 of type "IDH_DIGEST" (64 lowercase hexadecimal
-# characters, no terminator), which the worker checks before it writes the archive out.
+# Embedding an update payload in a Windows executable as resource 130 (RESOURCE_PAYLOAD_ID of
+# sys/Resource.h, read from there) of type "IDH_FILE", with its SHA-256 beside it as resource 130
+# of type "IDH_DIGEST" (64 lowercase hexadecimal characters, no terminator), which the worker
+# checks before it writes the archive out.
 #
 #   varnock_add_payload(<target> <source> [UNATTENDED] [DEPENDS <targets...>])
 #
@@ -9,6 +10,16 @@
 # VARNOCK_HOST_BIN names the folder of the host tools (the Makefile passes build/host/bin).
 # UNATTENDED adds resource 130 of type "IDH_UNATTENDED" holding "UNATTENDED": the release
 # engineer's consent to update without asking where nobody can answer.
+
+# The payload's identifier, as sys/Resource.h defines it for the programs that read it.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/sys/Resource.h)
+file(STRINGS ${PROJECT_SOURCE_DIR}/sys/Resource.h VARNOCK_PAYLOAD_ID
+     REGEX "^#define RESOURCE_PAYLOAD_ID [0-9]+$")
+string(REGEX REPLACE "^#define RESOURCE_PAYLOAD_ID " "" VARNOCK_PAYLOAD_ID "${VARNOCK_PAYLOAD_ID}")
+if(NOT VARNOCK_PAYLOAD_ID MATCHES "^[0-9]+$")
+    message(FATAL_ERROR
+            "cmake/Payload.cmake: sys/Resource.h has no \"#define RESOURCE_PAYLOAD_ID <number>\"")
+endif()
 
 set(VARNOCK_HOST_BIN "" CACHE PATH "Folder of the host-built tools (fpack)")
 # No stored time is later than this (Unix seconds), so that a payload packs alike whenever its
@@ -54,11 +65,11 @@ function(varnock_add_payload target source)
     set(consent "")
     if(ARG_UNATTENDED)
         file(CONFIGURE OUTPUT ${dir}/consent.bin CONTENT "UNATTENDED" NEWLINE_STYLE UNIX)
-        set(consent "130 IDH_UNATTENDED \"${dir}/consent.bin\"\n")
+        set(consent "${VARNOCK_PAYLOAD_ID} IDH_UNATTENDED \"${dir}/consent.bin\"\n")
     endif()
     set(rc ${dir}/payload.rc)
     file(GENERATE OUTPUT ${rc}
-        CONTENT "#include <windows.h>\nLANGUAGE LANG_JAPANESE, SUBLANG_DEFAULT\n130 IDH_FILE \"${archive}\"\n130 IDH_DIGEST \"${digest}\"\n${consent}")
+        CONTENT "#include <windows.h>\nLANGUAGE LANG_JAPANESE, SUBLANG_DEFAULT\n${VARNOCK_PAYLOAD_ID} IDH_FILE \"${archive}\"\n${VARNOCK_PAYLOAD_ID} IDH_DIGEST \"${digest}\"\n${consent}")
     target_sources(${target} PRIVATE ${rc})
     set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${archive_depends};${digest}")
     add_custom_target(${target}_payload DEPENDS ${archive_depends} ${digest})

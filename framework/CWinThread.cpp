@@ -3,7 +3,7 @@
 #include <new>
 
 CWinThread::CWinThread(AFX_THREADPROC proc, LPVOID param)
-    : m_hThread(nullptr), m_nThreadID(0), m_proc(proc), m_param(param) {}
+    : m_hThread(nullptr), m_proc(proc), m_param(param) {}
 
 CWinThread::~CWinThread() {
     if (m_hThread)
@@ -33,8 +33,8 @@ CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority, UINT
         return nullptr;
     }
     // Created suspended so that the handle is stored before the thread can delete the object.
-    thread->m_hThread = CreateThread(security, stackSize, CWinThread::Start, thread,
-                                     CREATE_SUSPENDED, &thread->m_nThreadID);
+    thread->m_hThread =
+        CreateThread(security, stackSize, CWinThread::Start, thread, CREATE_SUSPENDED, nullptr);
     if (!thread->m_hThread) {
         DWORD error = GetLastError();
         delete thread;

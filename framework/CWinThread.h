@@ -9,7 +9,6 @@ typedef UINT (*AFX_THREADPROC)(LPVOID param);
 class CWinThread {
 public:
     HANDLE m_hThread;
-    DWORD m_nThreadID;
 
     // Resumes a thread started with CREATE_SUSPENDED. The previous suspend count, or
     // (DWORD)-1 on failure.

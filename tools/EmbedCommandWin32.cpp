@@ -19,14 +19,16 @@
 
 #include <new>
 #include <set>
+#include <string>
 
 namespace {
 
 const char kPayloadType[] = RESOURCE_FILE_TYPE;
 const char kDigestType[] = RESOURCE_DIGEST_TYPE;
 const char kConsentType[] = RESOURCE_CONSENT_TYPE;
-const char kPayloadName[] = "#130"; // kPayloadId as resource text
 const WORD kPayloadId = RESOURCE_PAYLOAD_ID;
+// kPayloadId as resource text, as ResourceText writes a number.
+const std::string kPayloadName = "#" + std::to_string(kPayloadId);
 const DWORD kStubLimit = 256u << 20;    // far beyond any updater
 const DWORD kArchiveLimit = 0x7fffffff; // what a resource's DWORD size and the hash accept
 
