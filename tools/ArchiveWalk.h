@@ -5,7 +5,7 @@
 // the same failure for the same archive and sink.
 #pragma once
 
-#include "folderpack/pack/FileInput.h"
+#include "folderpack/core/FileInput.h"
 #include "folderpack/core/FolderPackReader.h"
 
 // Walks `input` (opened from `archive`) into `target`, with `prefix` as the reader's destination

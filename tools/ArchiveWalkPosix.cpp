@@ -1,6 +1,6 @@
 #include "tools/ArchiveWalk.h"
 
-#include "folderpack/pack/AsyncSink.h"
+#include "folderpack/extract/AsyncSink.h"
 #include "tools/FpackCommands.h"
 #include "tools/ProgressBar.h"
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "folderpack/extract/Extractor.h"
-#include "folderpack/pack/FileInput.h"
+#include "folderpack/core/FileInput.h"
 #include "folderpack/core/NullSink.h"
 #include "tools/ProgressBar.h"
 
