@@ -6,9 +6,9 @@
 #include "bench/BenchTree.h"
 
 #include "folderpack/core/FolderPackReader.h"
-#include "folderpack/core/FolderPackWriter.h"
+#include "folderpack/core/FileOutput.h"
 #include "folderpack/core/NullSink.h"
-#include "folderpack/pack/WholeInflater.h"
+#include "folderpack/extract/WholeInflater.h"
 
 #include <fcntl.h>
 #include <spawn.h>

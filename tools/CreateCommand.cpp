@@ -1,5 +1,6 @@
 #include "tools/FpackCommands.h"
 
+#include "folderpack/core/FileOutput.h"
 #include "folderpack/pack/FolderPacker.h"
 #include "folderpack/pack/PackTimes.h"
 #include "tools/ProgressBar.h"

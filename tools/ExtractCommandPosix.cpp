@@ -1,8 +1,8 @@
 #include "tools/FpackCommands.h"
 
-#include "folderpack/pack/FileInput.h"
-#include "folderpack/pack/NameCodec.h"
-#include "folderpack/pack/DiskSinkPosix.h"
+#include "folderpack/core/FileInput.h"
+#include "folderpack/core/NameCodec.h"
+#include "folderpack/extract/DiskSinkPosix.h"
 #include "tools/ArchiveWalk.h"
 
 #include <string>

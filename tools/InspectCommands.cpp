@@ -1,7 +1,7 @@
 // `fpack list` and `fpack test`: reading an archive without writing anything.
 #include "tools/FpackCommands.h"
 
-#include "folderpack/pack/FileInput.h"
+#include "folderpack/core/FileInput.h"
 #include "folderpack/core/FileTime.h"
 #include "folderpack/core/NullSink.h"
 #include "tools/ArchiveWalk.h"

@@ -2,7 +2,6 @@
 #include "tools/FpackCommands.h"
 
 #include "folderpack/core/FolderPackFormat.h"
-#include "tools/ArchiveWalk.h"
 #include "tools/ToolPlatform.h"
 
 #include <stdio.h>
@@ -75,14 +74,6 @@ int ReportFailure(const char* command, int code, int32_t entryIndex, const char*
         line += ": " + detail;
     fprintf(stderr, "%s\n", line.c_str());
     return 1;
-}
-
-int ReportReaderFailure(const char* command, int result, const FpReader& reader,
-                        const char* archive) {
-    const char* detail = reader.FailureReason();
-    if (!detail)
-        detail = reader.EntryIndex() ? "" : archive;
-    return ReportFailure(command, result, reader.EntryIndex(), reader.EntryName(), detail);
 }
 
 int main(int argc, char** argv) {

@@ -24,7 +24,6 @@ public:
     FpMemoryInput(const void* data, size_t size)
         : m_data((const unsigned char*)data), m_size(size) {}
     int Read(void* buffer, uint32_t length) override;
-    size_t Position() const { return m_position; }
 
 private:
     const unsigned char* m_data;

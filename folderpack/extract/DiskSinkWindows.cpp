@@ -53,14 +53,14 @@ int CrossesLink(const FpEntry& entry) {
 
 } // namespace
 
-int HandleOutput::Write(const unsigned char* data, uint32_t length) {
+int FpHandleOutput::Write(const unsigned char* data, uint32_t length) {
     DWORD written = 0;
     if (!WriteFile(m_file, data, length, &written, NULL) || written != length)
         return FP_ERR_WRITE;
     return FP_OK;
 }
 
-int HandleInput::Read(void* buffer, uint32_t length) {
+int FpHandleInput::Read(void* buffer, uint32_t length) {
     DWORD read = 0;
     if (!ReadFile(m_archive, buffer, length, &read, NULL) || read != length)
         return FP_ERR_READ;
@@ -68,14 +68,13 @@ int HandleInput::Read(void* buffer, uint32_t length) {
 }
 
 void FpDiskSinkWindows::Report(uint64_t done, uint64_t total) {
-    if (m_progress)
-        m_progress(0, 0, int(DWORD(done)), int(DWORD(done >> 32)), int(DWORD(total)),
-                   int(DWORD(total >> 32)));
+    if (m_listener)
+        m_listener->FileProgress(done, total);
 }
 
 void FpDiskSinkWindows::EntryDone(int32_t index, int32_t count) {
-    if (m_progress)
-        m_progress(index, count, 0, 0, 0, 0);
+    if (m_listener)
+        m_listener->EntryDone(index, count);
 }
 
 int FpDiskSinkWindows::BeginFile(const FpEntry& entry) {
@@ -93,7 +92,7 @@ int FpDiskSinkWindows::BeginFile(const FpEntry& entry) {
     }
 
     if (LongGetFileAttributes(entry.path) != INVALID_FILE_ATTRIBUTES) {
-        if (!m_overwrite || m_overwrite(entry.path) != IDYES)
+        if (!m_overwrite && !(m_listener && m_listener->Replace(entry.path)))
             return FP_ERR_EXISTS;
     }
     DWORD attributes = LongGetFileAttributes(entry.path);
@@ -107,7 +106,7 @@ int FpDiskSinkWindows::BeginFile(const FpEntry& entry) {
 }
 
 int FpDiskSinkWindows::Write(const unsigned char* data, uint32_t length) {
-    return HandleOutput(m_output.Get()).Write(data, length);
+    return FpHandleOutput(m_output.Get()).Write(data, length);
 }
 
 void FpDiskSinkWindows::ChunkDone(const FpEntry& entry, uint64_t total) {

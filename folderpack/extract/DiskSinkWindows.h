@@ -1,18 +1,19 @@
-// The Windows side of the extractor: what happens on disk for each entry the reader hands over,
-// in the extractor's order of operations (see Extractor.h).
+// Extraction into Windows files: what happens on disk for each entry the reader hands over, in
+// the extractor's order of operations (see Extractor.h). Paths are the reader's (destination
+// prefix and name); the file work goes through the long-path wrappers of sys/, every folder on
+// the way is made by MakePath, and nothing is written through a link.
 #pragma once
 
 #include <windows.h>
 
-#include "folderpack/extract/Extractor.h"
 #include "folderpack/core/FolderPackReader.h"
 #include "sys/Handle.h"
 
 // Output to an open file handle, one WriteFile per piece.
-class HandleOutput : public FpChunkOutput {
+class FpHandleOutput : public FpChunkOutput {
 public:
-    explicit HandleOutput(HANDLE file) : m_file(file) {}
-    // FP_ERR_WRITE when WriteFile fails or writes fewer bytes.
+    explicit FpHandleOutput(HANDLE file) : m_file(file) {}
+    // FP_OK; FP_ERR_WRITE when WriteFile fails or writes fewer bytes.
     int Write(const unsigned char* data, uint32_t length) override;
 
 protected:
@@ -20,27 +21,56 @@ protected:
 };
 
 // Archive input from an open file handle, one ReadFile per field, no read-ahead.
-class HandleInput : public FpInput {
+class FpHandleInput : public FpInput {
 public:
-    explicit HandleInput(HANDLE archive) : m_archive(archive) {}
+    explicit FpHandleInput(HANDLE archive) : m_archive(archive) {}
+    // FP_OK; FP_ERR_READ when ReadFile fails or reads fewer bytes.
     int Read(void* buffer, uint32_t length) override;
 
 private:
     HANDLE m_archive;
 };
 
+// What the sink asks before it replaces an existing target, and what it reports as it goes.
+class FpDiskListener {
+public:
+    virtual ~FpDiskListener() {}
+    // Asked with the full target path when it exists (file or folder) and the sink was made
+    // without overwrite: 1 lets the entry replace it, 0 refuses (FP_ERR_EXISTS).
+    virtual int Replace(const char* path) = 0;
+    // `done` of the current file's `total` bytes written: once before anything is created (0),
+    // after each chunk, and once after the file is closed with its times and attributes.
+    virtual void FileProgress(uint64_t done, uint64_t total) = 0;
+    // Entry `index` (1-based) of `count` was extracted.
+    virtual void EntryDone(int32_t index, int32_t count) = 0;
+};
+
 class FpDiskSinkWindows : public FpSink {
 public:
-    FpDiskSinkWindows(FpOverwriteCallback overwrite, FpProgressCallback progress)
-        : m_overwrite(overwrite), m_progress(progress) {}
+    // With `overwrite` 1 an existing target is replaced; with 0 `listener` is asked, and without
+    // a listener it is refused. `listener` (not owned; may be null) hears of the progress.
+    FpDiskSinkWindows(int overwrite, FpDiskListener* listener)
+        : m_overwrite(overwrite), m_listener(listener) {}
 
+    // Codes, in order, and what stays on disk: FP_ERR_CREATE when a folder on the way below the
+    // destination, or the target itself, is a link (nothing created); the missing folders of
+    // the path are made; FP_ERR_EXISTS when the target exists and may not be replaced (it stays
+    // untouched); the old file's read-only bit is cleared and the file deleted; FP_ERR_CREATE
+    // when the file cannot be created (also when the target is a folder); FP_OK with the new
+    // file open and empty.
     int BeginFile(const FpEntry& entry) override;
+    // FP_OK; FP_ERR_WRITE when the bytes cannot be written in full (the file keeps what was).
     int Write(const unsigned char* data, uint32_t length) override;
     void ChunkDone(const FpEntry& entry, uint64_t total) override;
+    // Sets the times on the open file, closes it, then sets its stored attributes: FP_OK.
     int EndFile(const FpEntry& entry) override;
+    // Closes the file, which stays as written, without its stored times and attributes.
     void AbortFile(const FpEntry& entry) override;
+    // Makes the folder and every missing one above it, clears its read-only bit, sets its times
+    // and its stored attributes: FP_OK. FP_ERR_CREATE, nothing created, when the folder or one
+    // on its way below the destination is a link; FP_ERR_CREATE when the folder cannot be
+    // opened for its times (the folders made stay).
     int Folder(const FpEntry& entry) override;
-    // The walk's progress: `index` of `count` entries done.
     void EntryDone(int32_t index, int32_t count) override;
 
 private:
@@ -48,7 +78,7 @@ private:
     FpDiskSinkWindows& operator=(const FpDiskSinkWindows&) = delete;
     void Report(uint64_t done, uint64_t total);
 
-    FpOverwriteCallback m_overwrite;
-    FpProgressCallback m_progress;
+    int m_overwrite;
+    FpDiskListener* m_listener;
     OwnedHandle m_output; // the file between BeginFile and EndFile or AbortFile
 };

@@ -18,6 +18,27 @@ void GlobalRelease(void*, void* block) {
 
 const FpAllocator g_globalHeap = {GlobalAllocate, GlobalRelease, NULL};
 
+// The extractor's callbacks behind the sink's question and reports.
+class CallbackListener : public FpDiskListener {
+public:
+    CallbackListener(FpOverwriteCallback overwrite, FpProgressCallback progress)
+        : m_overwrite(overwrite), m_progress(progress) {}
+    int Replace(const char* path) override { return m_overwrite && m_overwrite(path) == IDYES; }
+    void FileProgress(uint64_t done, uint64_t total) override {
+        if (m_progress)
+            m_progress(0, 0, int(DWORD(done)), int(DWORD(done >> 32)), int(DWORD(total)),
+                       int(DWORD(total >> 32)));
+    }
+    void EntryDone(int32_t index, int32_t count) override {
+        if (m_progress)
+            m_progress(index, count, 0, 0, 0, 0);
+    }
+
+private:
+    FpOverwriteCallback m_overwrite;
+    FpProgressCallback m_progress;
+};
+
 // Process-wide: one extraction at a time. The stream and the buffers live for one walk.
 FpInflater g_inflater(g_globalHeap);
 FpReadBuffer g_readBuffer(g_globalHeap);
@@ -63,8 +84,9 @@ int ReadFolderPack(const char* destFolder, HANDLE archive, FpOverwriteCallback o
     g_reason = nullptr;
     if (!IsValidHandle(archive))
         return FP_ERR_CREATE;
-    HandleInput input(archive);
-    FpDiskSinkWindows sink(overwrite, progress);
+    FpHandleInput input(archive);
+    CallbackListener listener(overwrite, progress);
+    FpDiskSinkWindows sink(0, &listener);
     FpReader reader(input, g_inflater, g_readBuffer, destFolder);
     int result = reader.Walk(sink);
     g_reason = reader.FailureReason();
@@ -75,8 +97,9 @@ int ExtractFileEntry(HANDLE archive, const char* destFolder, FpOverwriteCallback
                      FpProgressCallback progress) {
     if (!g_walking)
         g_inflater.Begin();
-    HandleInput input(archive);
-    FpDiskSinkWindows sink(overwrite, progress);
+    FpHandleInput input(archive);
+    CallbackListener listener(overwrite, progress);
+    FpDiskSinkWindows sink(0, &listener);
     FpReader reader(input, g_inflater, g_readBuffer, destFolder);
     int result = reader.ReadFileEntry(sink);
     g_reason = reader.FailureReason();
@@ -86,8 +109,8 @@ int ExtractFileEntry(HANDLE archive, const char* destFolder, FpOverwriteCallback
 
 int ExtractFolderEntry(HANDLE archive, const char* destFolder, FpProgressCallback progress) {
     (void)progress; // a folder makes no progress report
-    HandleInput input(archive);
-    FpDiskSinkWindows sink(NULL, NULL);
+    FpHandleInput input(archive);
+    FpDiskSinkWindows sink(0, nullptr);
     FpReader reader(input, g_inflater, g_readBuffer, destFolder);
     return reader.ReadFolderEntry(sink);
 }
@@ -96,7 +119,7 @@ int InflateChunk(const unsigned char* data, DWORD dataLength, DWORD uncompressed
                  HANDLE output) {
     if (!g_walking)
         g_inflater.Begin();
-    HandleOutput sink(output);
+    FpHandleOutput sink(output);
     int result = g_inflater.Inflate(data, dataLength, uncompressedLength, sink);
     ReleaseOutsideWalk();
     return result;

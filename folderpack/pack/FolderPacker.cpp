@@ -1,7 +1,7 @@
 #include "folderpack/pack/FolderPacker.h"
 
 #include "folderpack/core/EntryName.h"
-#include "folderpack/pack/ByteBlock.h"
+#include "folderpack/core/ByteBlock.h"
 #include "folderpack/pack/IncompressibleGuess.h"
 
 #include <algorithm>

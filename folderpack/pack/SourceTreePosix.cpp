@@ -2,7 +2,7 @@
 
 #include "folderpack/core/FileTime.h"
 #include "folderpack/core/FolderPackFormat.h"
-#include "folderpack/pack/NameCodec.h"
+#include "folderpack/core/NameCodec.h"
 
 #include <dirent.h>
 #include <errno.h>

@@ -1,7 +1,7 @@
 #include "folderpack/pack/SourceTree.h"
 
 #include "folderpack/core/FolderPackFormat.h"
-#include "folderpack/pack/NameCodec.h"
+#include "folderpack/core/NameCodec.h"
 #include "sys/Handle.h"
 #include "sys/LongPath.h"
 

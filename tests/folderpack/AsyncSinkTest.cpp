@@ -2,7 +2,7 @@
 // at the first failure as the reader would have, also when it inflates chunks on threads of its
 // own: then every archive of the tests and of the fuzzer's seed corpus must give the same calls,
 // result and failing entry as the reader's own zlib path.
-#include "folderpack/pack/AsyncSink.h"
+#include "folderpack/extract/AsyncSink.h"
 
 #include "ArchiveBuilder.h"
 #include "RecordingSink.h"

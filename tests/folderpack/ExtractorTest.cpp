@@ -2,6 +2,7 @@
 // what stays after each failure. Everything is written below C:\varnock-tests\folderpack.
 #include "folderpack/extract/Extractor.h"
 
+#include "folderpack/core/FileOutput.h"
 #include "folderpack/pack/FolderPacker.h"
 
 #include "ArchiveBuilder.h"

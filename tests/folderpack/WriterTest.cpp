@@ -3,7 +3,7 @@
 #include "folderpack/core/FolderPackWriter.h"
 #include "folderpack/pack/FolderPacker.h"
 #include "folderpack/pack/IncompressibleGuess.h"
-#include "folderpack/pack/DiskSinkPosix.h"
+#include "folderpack/extract/DiskSinkPosix.h"
 
 #include "ArchiveBuilder.h"
 #include "WalkArchive.h"

@@ -1,4 +1,4 @@
-#include "folderpack/pack/AsyncSink.h"
+#include "folderpack/extract/AsyncSink.h"
 
 #include <string.h>
 

@@ -1,4 +1,4 @@
-#include "folderpack/pack/NameCodec.h"
+#include "folderpack/core/NameCodec.h"
 
 #include <errno.h>
 #include <iconv.h>

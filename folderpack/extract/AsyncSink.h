@@ -14,8 +14,8 @@
 
 #include "folderpack/core/ChunkInflater.h"
 #include "folderpack/core/FolderPackReader.h"
-#include "folderpack/pack/ByteBlock.h"
-#include "folderpack/pack/WholeInflater.h"
+#include "folderpack/core/ByteBlock.h"
+#include "folderpack/extract/WholeInflater.h"
 
 #include <condition_variable>
 #include <deque>

@@ -1,7 +1,7 @@
-#include "folderpack/pack/DiskSinkPosix.h"
+#include "folderpack/extract/DiskSinkPosix.h"
 
 #include "folderpack/core/FileTime.h"
-#include "folderpack/pack/NameCodec.h"
+#include "folderpack/core/NameCodec.h"
 
 #include <errno.h>
 #include <fcntl.h>

@@ -1,7 +1,9 @@
 // fopen is the portable way these tools open files; MSVC would steer toward fopen_s.
 #define _CRT_SECURE_NO_WARNINGS
 
-#include "folderpack/pack/FileInput.h"
+#include "folderpack/core/FileInput.h"
+
+#include "folderpack/core/FileSeek.h"
 
 #define FP_INPUT_BUFFER_SIZE 0x40000
 
@@ -15,15 +17,7 @@ int FpFileInput::Open(const char* path) {
     if (!m_file)
         return FP_ERR_OPEN;
     setvbuf(m_file, nullptr, _IOFBF, FP_INPUT_BUFFER_SIZE);
-#ifdef _WIN32
-    if (_fseeki64(m_file, 0, SEEK_END) == 0)
-        m_size = uint64_t(_ftelli64(m_file));
-    _fseeki64(m_file, 0, SEEK_SET);
-#else
-    if (fseeko(m_file, 0, SEEK_END) == 0)
-        m_size = uint64_t(ftello(m_file));
-    fseeko(m_file, 0, SEEK_SET);
-#endif
+    m_size = FpFileLength(m_file);
     return FP_OK;
 }
 

@@ -1,4 +1,4 @@
-#include "folderpack/pack/WholeInflater.h"
+#include "folderpack/extract/WholeInflater.h"
 
 #include "folderpack/core/FolderPackFormat.h"
 

@@ -1,4 +1,4 @@
-#include "folderpack/pack/NameCodec.h"
+#include "folderpack/core/NameCodec.h"
 
 #include <windows.h>
 
