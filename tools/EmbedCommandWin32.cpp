@@ -86,18 +86,25 @@ int ListResources(const char* path, std::vector<ResourceKey>& resources) {
     return 1;
 }
 
-// The bytes of resource type/id/language of the executable at `path`. 1, or 0 when missing.
-int ReadResource(const char* path, LPCSTR type, LPCSTR id, WORD language,
+// The bytes of resource type/id/language of `module` (loaded as data, or null). 1, or 0 when
+// missing.
+int ReadResource(HMODULE module, LPCSTR type, LPCSTR id, WORD language,
                  std::vector<unsigned char>& bytes) {
-    LoadedLibrary module(LoadAsData(path));
-    HRSRC info = module.IsValid() ? FindResourceExA(module.Get(), type, id, language) : nullptr;
-    HGLOBAL loaded = info ? LoadResource(module.Get(), info) : nullptr;
+    HRSRC info = module ? FindResourceExA(module, type, id, language) : nullptr;
+    HGLOBAL loaded = info ? LoadResource(module, info) : nullptr;
     const unsigned char* data =
         loaded ? static_cast<const unsigned char*>(LockResource(loaded)) : nullptr;
     if (!data)
         return 0;
-    bytes.assign(data, data + SizeofResource(module.Get(), info));
+    bytes.assign(data, data + SizeofResource(module, info));
     return 1;
+}
+
+// The same from the executable at `path`.
+int ReadResource(const char* path, LPCSTR type, LPCSTR id, WORD language,
+                 std::vector<unsigned char>& bytes) {
+    LoadedLibrary module(LoadAsData(path));
+    return ReadResource(module.Get(), type, id, language, bytes);
 }
 
 // The whole file at `path` if it holds at most `limit` bytes. 1, or 0 with `error` set.
@@ -222,7 +229,8 @@ std::string Rewrite(const char* path, const char* stub, const std::vector<Resour
     if (!update)
         return "cannot open the copy for its resources (error " + std::to_string(GetLastError()) +
                ")";
-    int ok = 1;
+    LoadedLibrary module(LoadAsData(stub));
+    int ok = module.IsValid();
     std::vector<unsigned char> bytes;
     for (const ResourceKey& key : old) {
         if (IsWrittenByEmbed(key) || (version && key.type == "#16" && key.name == "#1"))
@@ -231,7 +239,7 @@ std::string Rewrite(const char* path, const char* stub, const std::vector<Resour
         static unsigned char none = 0;
         LPCSTR type = ResourceId(key.type);
         LPCSTR name = ResourceId(key.name);
-        ok = ok && ReadResource(stub, type, name, key.language, bytes) &&
+        ok = ok && ReadResource(module.Get(), type, name, key.language, bytes) &&
              UpdateResourceA(update, type, name, key.language, bytes.empty() ? &none : bytes.data(),
                              DWORD(bytes.size()));
     }

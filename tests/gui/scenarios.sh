@@ -67,14 +67,17 @@ install() {
 }
 
 # launch EXE [NAME=VALUE...]: starts EXE (a Unix path, or a name in build/win64/bin) with the
-# temporary folder $launch_temp and these variables.
+# temporary folder $launch_temp and these variables; launch_hidden starts it where nobody can
+# see or answer anything.
 launch_temp=$temp
-launch() {
-    local exe=$1
+launch() { launch_by launch "$@"; }
+launch_hidden() { launch_by launch-hidden "$@"; }
+launch_by() {
+    local verb=$1 exe=$2
     [[ $exe == /* ]] || exe=$VARNOCK_BIN/$exe
-    shift
+    shift 2
     mkdir -p "$(unix_of "$launch_temp")"
-    must launch "Z:${exe//\//\\}" "TMP=$launch_temp" "TEMP=$launch_temp" \
+    must "$verb" "Z:${exe//\//\\}" "TMP=$launch_temp" "TEMP=$launch_temp" \
         "VARNOCK_RELEASE=$release" "VARNOCK_SETUP_RECORD=$setup_record" "$@"
 }
 
@@ -240,16 +243,6 @@ update_with_setup_exiting() {
     launch VarnockSlow.exe VARNOCK_SETUP_EXIT="$1"
     answer_yes
     touch "$(unix_of "$release")"
-}
-
-# launch_hidden EXE [NAME=VALUE...]: launch where nobody can see or answer anything.
-launch_hidden() {
-    local exe=$1
-    [[ $exe == /* ]] || exe=$VARNOCK_BIN/$exe
-    shift
-    mkdir -p "$(unix_of "$launch_temp")"
-    must launch-hidden "Z:${exe//\//\\}" "TMP=$launch_temp" "TEMP=$launch_temp" \
-        "VARNOCK_RELEASE=$release" "VARNOCK_SETUP_RECORD=$setup_record" "$@"
 }
 
 
