@@ -178,37 +178,17 @@ std::string ReadWhole(const fs::path& path) {
 
 // Inflating every chunk of the archive in memory with zlib (the reader's own path) or with
 // libdeflate (as the host tools do, on one thread here), writing nothing.
-class WholeSink : public FpNullSink {
-public:
-    int TakesCompressed() const override { return 1; }
-    int WriteCompressed(const unsigned char* data, uint32_t dataLength,
-                        uint32_t uncompressedLength) override {
-        if (uncompressedLength > FP_WHOLE_INFLATE_LIMIT)
-            return m_windowed.Inflate(data, dataLength, uncompressedLength, *this);
-        if (m_output.size() < uncompressedLength)
-            m_output.resize(uncompressedLength);
-        int result = m_inflater.Inflate(data, dataLength, m_output.data(), uncompressedLength);
-        return result == FP_OK ? Write(m_output.data(), uncompressedLength) : result;
-    }
-    FpInflater m_windowed{FpDefaultAllocator()};
-
-private:
-    FpWholeInflater m_inflater;
-    std::vector<unsigned char> m_output;
-};
-
 int InflateInMemory(const std::string& archive, int libdeflate, Sample& sample) {
     std::string bytes = ReadWhole(archive);
     double start = Now();
     FpInflater inflater(FpDefaultAllocator());
+    FpWholeInflater whole;
     FpReadBuffer buffer(FpDefaultAllocator());
     inflater.Begin();
     FpMemoryInput input(bytes.data(), bytes.size());
-    FpNullSink zlibSink;
-    WholeSink wholeSink;
-    wholeSink.m_windowed.Begin();
-    FpReader reader(input, inflater, buffer, "");
-    int result = reader.Walk(libdeflate ? static_cast<FpSink&>(wholeSink) : zlibSink);
+    FpNullSink sink;
+    FpReader reader(input, libdeflate ? static_cast<FpChunkDecoder&>(whole) : inflater, buffer, "");
+    int result = reader.Walk(sink);
     sample.seconds = Now() - start;
     return result == FP_OK;
 }

@@ -6,11 +6,10 @@
 
 int WalkArchive(const char* command, const char* archive, FpFileInput& input, const char* prefix,
                 FpSink& target, int threads, const char* label) {
-    FpInflater inflater(FpDefaultAllocator()); // unused: the sink takes compressed chunks
     FpReadBuffer buffer(FpDefaultAllocator());
     FpAsyncSink async(target, threads < 1 ? 1 : threads);
     ProgressSink sink(async, input, label);
-    FpReader reader(input, inflater, buffer, prefix);
+    FpReader reader(input, async, buffer, prefix); // the decoder feeding `async`
     int result = reader.Walk(sink);
     int handled = async.Finish();
     sink.Finish();

@@ -1,5 +1,6 @@
 #include "tools/ArchiveWalk.h"
 
+#include "folderpack/core/ChunkInflater.h"
 #include "tools/ProgressSink.h"
 
 int WalkArchive(const char* command, const char* archive, FpFileInput& input, const char* prefix,

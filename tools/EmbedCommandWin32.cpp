@@ -2,8 +2,9 @@
 // resource update functions and read back before it is kept.
 #include "tools/FpackCommands.h"
 
-#include "folderpack/pack/FolderPacker.h"
+#include "folderpack/core/ChunkInflater.h"
 #include "folderpack/core/NullSink.h"
+#include "folderpack/pack/FolderPacker.h"
 #include "folderpack/pack/PackTimes.h"
 #include "sys/Handle.h"
 #include "sys/Resource.h"

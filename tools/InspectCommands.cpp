@@ -47,7 +47,6 @@ public:
         Print("FLDR", entry, 0);
         return FpNullSink::Folder(entry);
     }
-    int WantsData() const override { return 0; }
 
 private:
     void Print(const char* kind, const FpEntry& entry, int isFile) {
@@ -60,10 +59,9 @@ private:
 };
 
 int List(const FpackArgs& args, FpNullSink& sink, FpFileInput& input) {
-    FpInflater inflater(FpDefaultAllocator());
+    FpSkipDecoder skip; // the data is passed over
     FpReadBuffer buffer(FpDefaultAllocator());
-    inflater.Begin();
-    FpReader reader(input, inflater, buffer, "");
+    FpReader reader(input, skip, buffer, "");
     int result = reader.Walk(sink);
     if (result != FP_OK)
         return ReportReaderFailure("list", result, reader, args.archive);

@@ -22,15 +22,6 @@ public:
     void AbortFile(const FpEntry& entry) override { m_target.AbortFile(entry); }
     int Folder(const FpEntry& entry) override { return m_target.Folder(entry); }
     void EntryDone(int32_t index, int32_t count) override { m_target.EntryDone(index, count); }
-    int WantsData() const override { return m_target.WantsData(); }
-    unsigned char* ChunkBuffer(uint32_t dataLength, uint32_t uncompressedLength) override {
-        return m_target.ChunkBuffer(dataLength, uncompressedLength);
-    }
-    int TakesCompressed() const override { return m_target.TakesCompressed(); }
-    int WriteCompressed(const unsigned char* data, uint32_t dataLength,
-                        uint32_t uncompressedLength) override {
-        return m_target.WriteCompressed(data, dataLength, uncompressedLength);
-    }
 
     // Erases the bar.
     void Finish() { m_bar.Finish(); }

@@ -19,7 +19,6 @@ public:
     int EndFile(const FpEntry&) override { return FP_OK; }
     void AbortFile(const FpEntry&) override {}
     int Folder(const FpEntry&) override { return FP_OK; }
-    int WantsData() const override { return 0; }
 
     uint64_t total = 0;
 };
@@ -56,9 +55,9 @@ DWORD CheckPayload(const char* workFolder, uint64_t* needed) {
         return ERROR_INVALID_DATA;
 
     FpMemoryInput input(archive, archiveSize);
-    FpInflater inflater(FpDefaultAllocator());
+    FpSkipDecoder skip;
     FpReadBuffer buffer(FpDefaultAllocator());
-    FpReader reader(input, inflater, buffer, workFolder);
+    FpReader reader(input, skip, buffer, workFolder);
     SizeSink sizes;
     if (reader.Walk(sizes) != FP_OK)
         return ERROR_INVALID_DATA;

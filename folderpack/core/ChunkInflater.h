@@ -1,8 +1,9 @@
-// Inflating compressed chunks: one zlib stream set up once and reset for every chunk, and one
-// output window reused from chunk to chunk. Portable.
+// The reader's chunk decoder: zlib streams inflated with one zlib stream set up once and reset for
+// every chunk, and one output window reused from chunk to chunk. Portable.
 #pragma once
 
 #include "folderpack/core/Allocator.h"
+#include "folderpack/core/ChunkCodec.h"
 
 #include <stdint.h>
 #include <zlib.h>
@@ -11,15 +12,7 @@
 // chunk is handed on window by window.
 #define FP_INFLATE_WINDOW 0x800000u
 
-// Where a chunk's bytes go.
-class FpChunkOutput {
-public:
-    virtual ~FpChunkOutput() {}
-    // Takes `length` bytes in full: FP_OK, or a negative code (FP_ERR_WRITE for a short write).
-    virtual int Write(const unsigned char* data, uint32_t length) = 0;
-};
-
-class FpInflater {
+class FpInflater : public FpChunkDecoder {
 public:
     // Blocks of the stream and the window come from `allocator`, which must outlive this object.
     explicit FpInflater(const FpAllocator& allocator);
@@ -42,12 +35,10 @@ public:
     // returned as it is. Output of up to FP_INFLATE_WINDOW - 1 bytes is handed on only after the
     // whole chunk has been checked; of a longer chunk that fails, the windows before the failure
     // have been handed on.
+    // Reason() then says why: FP_WHY_NO_MEMORY (not set up, or no window), FP_WHY_DAMAGED, or
+    // FP_WHY_SHORT_WRITE when `output` failed.
     int Inflate(const unsigned char* data, uint32_t dataLength, uint32_t uncompressedLength,
-                FpChunkOutput& output);
-
-    // Why the last Inflate() gave FP_ERR_WRITE: FP_WHY_NO_MEMORY (not set up, or no window),
-    // FP_WHY_DAMAGED, or FP_WHY_SHORT_WRITE when `output` failed with it; null before any failure.
-    const char* Reason() const { return m_reason; }
+                FpChunkOutput& output) override;
 
 private:
     FpInflater(const FpInflater&) = delete;
@@ -61,5 +52,4 @@ private:
     int m_ready;
     unsigned char* m_window;
     uint32_t m_capacity;
-    const char* m_reason = nullptr;
 };

@@ -10,7 +10,7 @@
 //           creation time u64 | last-write time u64 | "FEND" | u32
 // Names are code page 932 bytes with their NUL, relative, backslash-separated; a folder's name
 // ends with a backslash. A chunk whose data length equals its uncompressed length is stored raw,
-// any other holds one zlib stream.
+// any other holds one zlib stream (ChunkCodec.h applies the rule).
 #pragma once
 
 #include <stddef.h>

@@ -24,9 +24,9 @@ void FpReadBuffer::Release() {
     m_block = nullptr;
 }
 
-FpReader::FpReader(FpInput& input, FpInflater& inflater, FpReadBuffer& buffer,
+FpReader::FpReader(FpInput& input, FpChunkDecoder& decoder, FpReadBuffer& buffer,
                    const char* destFolder)
-    : m_input(input), m_inflater(inflater), m_buffer(buffer), m_prefixLength(0), m_prefixTooLong(0),
+    : m_input(input), m_decoder(decoder), m_buffer(buffer), m_prefixLength(0), m_prefixTooLong(0),
       m_badPrefix(0), m_nameRead(0), m_index(0) {
     memset(m_path, 0, sizeof(m_path));
     size_t length = strlen(destFolder);
@@ -140,7 +140,6 @@ int FpReader::ReadFileEntry(FpSink& sink) {
 }
 
 int FpReader::ReadChunks(FpSink& sink, FpEntry& entry) {
-    const int wantsData = sink.WantsData(); // fixed for a sink
     unsigned char* data = m_buffer.Get();
     if (!data)
         return FP_ERR_NOMEM;
@@ -161,31 +160,19 @@ int FpReader::ReadChunks(FpSink& sink, FpEntry& entry) {
         uint32_t dataLength = chunkLength - 4;
         if (Read32(&uncompressedLength) != FP_OK)
             return FP_ERR_READ;
-        int stored = dataLength == uncompressedLength;
-        if (!stored && uncompressedLength > UINT32_MAX - FP_INFLATE_SLACK)
-            return FP_ERR_LIMIT;
-        unsigned char* place =
-            wantsData ? sink.ChunkBuffer(dataLength, uncompressedLength) : nullptr;
+        FpChunk chunk;
+        int result = FpDescribeChunk(dataLength, uncompressedLength, &chunk);
+        if (result != FP_OK)
+            return result;
+        unsigned char* place = m_decoder.Buffer(chunk);
         if (!place)
             place = data;
         if (m_input.Read(place, dataLength) != FP_OK)
             return FP_ERR_READ;
-        if (wantsData) {
-            int result = FP_OK;
-            const char* reason = nullptr;
-            if (stored) {
-                result = uncompressedLength ? sink.Write(place, uncompressedLength) : FP_OK;
-                reason = FP_WHY_SHORT_WRITE;
-            } else if (sink.TakesCompressed()) {
-                result = sink.WriteCompressed(place, dataLength, uncompressedLength);
-            } else {
-                result = m_inflater.Inflate(place, dataLength, uncompressedLength, sink);
-                reason = m_inflater.Reason();
-            }
-            if (result != FP_OK) {
-                m_reason = result == FP_ERR_WRITE ? reason : nullptr;
-                return result;
-            }
+        result = m_decoder.Decode(chunk, place, sink);
+        if (result != FP_OK) {
+            m_reason = result == FP_ERR_WRITE ? m_decoder.Reason() : nullptr;
+            return result;
         }
         total += uncompressedLength;
         sink.ChunkDone(entry, total);

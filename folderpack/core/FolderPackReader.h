@@ -1,10 +1,11 @@
 // The one parser of the FolderPack format. It reads an archive strictly forward, field by field,
-// checks every name and length before a buffer is touched, inflates compressed chunks and drives
-// a sink, which does whatever the reader is for (extracting, listing, testing). Portable.
+// checks every name and length before a buffer is touched, hands each chunk's data to a decoder
+// and drives a sink with the entries' events, which does whatever the reader is for (extracting,
+// listing, testing). Portable.
 #pragma once
 
 #include "folderpack/core/Allocator.h"
-#include "folderpack/core/ChunkInflater.h"
+#include "folderpack/core/ChunkCodec.h"
 #include "folderpack/core/FolderPackFormat.h"
 
 #include <stdint.h>
@@ -43,10 +44,10 @@ struct FpEntry {
     uint64_t size; // FILE: the file's length; FLDR: 0
 };
 
-// What a reader is for. Calls for one FILE entry: BeginFile, then Write for the bytes of each
-// chunk in order followed by ChunkDone, then EndFile; or, after a successful BeginFile, AbortFile
-// once when the entry fails. A FLDR entry gets one Folder call. EntryDone follows every entry
-// that succeeded, when the reader walks the whole archive.
+// What a reader is for: the entries' events. Calls for one FILE entry: BeginFile, then for each
+// chunk in order the Write calls its decoder makes followed by ChunkDone, then EndFile; or, after
+// a successful BeginFile, AbortFile once when the entry fails. A FLDR entry gets one Folder call.
+// EntryDone follows every entry that succeeded, when the reader walks the whole archive.
 class FpSink : public FpChunkOutput {
 public:
     // The FILE entry's fields up to its size were read and its name screened. FP_OK to go on;
@@ -67,29 +68,6 @@ public:
     virtual void EntryDone(int32_t index, int32_t count) {
         (void)index;
         (void)count;
-    }
-    // 0: chunk data is read and passed over, neither inflated nor handed to Write (listing).
-    virtual int WantsData() const { return 1; }
-    // Where the reader is to read the data of the next chunk (`dataLength` bytes, stored when
-    // equal to `uncompressedLength`), which it then hands to Write or WriteCompressed; null for
-    // the reader's own buffer. A block given here and not handed on (the read failed) stays the
-    // sink's.
-    virtual unsigned char* ChunkBuffer(uint32_t dataLength, uint32_t uncompressedLength) {
-        (void)dataLength;
-        (void)uncompressedLength;
-        return nullptr;
-    }
-    // 1: compressed chunks are handed to WriteCompressed instead of being inflated by the reader.
-    virtual int TakesCompressed() const { return 0; }
-    // A compressed chunk's data (valid only during the call), which must inflate to exactly
-    // `uncompressedLength` bytes as FpInflater::Inflate requires. FP_OK or a negative code, which
-    // ends the entry as a failed Write would.
-    virtual int WriteCompressed(const unsigned char* data, uint32_t dataLength,
-                                uint32_t uncompressedLength) {
-        (void)data;
-        (void)dataLength;
-        (void)uncompressedLength;
-        return FP_ERR_WRITE;
     }
 };
 
@@ -116,9 +94,10 @@ public:
     // (multibyte-aware); the limits of names count it. The empty text gives no prefix at all.
     // A folder ending in the first byte of a double-byte character cannot take a backslash:
     // every entry then fails with FP_ERR_CREATE after its name length was read.
-    // `input`, `inflater` and `buffer` are used, not owned. The inflater must have been set up
-    // (FpInflater::Begin) for compressed chunks to inflate.
-    FpReader(FpInput& input, FpInflater& inflater, FpReadBuffer& buffer, const char* destFolder);
+    // `input`, `decoder` and `buffer` are used, not owned. Each chunk's data is read into
+    // `buffer`, or where the decoder's Buffer says, and decoded into the sink; an FpInflater must
+    // have been set up (FpInflater::Begin) for compressed chunks to inflate.
+    FpReader(FpInput& input, FpChunkDecoder& decoder, FpReadBuffer& buffer, const char* destFolder);
 
     // Reads the 16-byte header and the entry count. FP_OK; FP_ERR_READ when fewer bytes come;
     // FP_ERR_FORMAT when the first 12 bytes are not FP_MAGIC with its NUL.
@@ -133,13 +112,12 @@ public:
     //   FP_ERR_NAME   the name is refused (FpCheckName);
     //   FP_ERR_LIMIT  the name does not fit the path buffer behind the prefix, a leading part
     //                 of the path reaches 256 bytes, a chunk length is below 4, a chunk's data
-    //                 exceeds FP_READ_BUFFER_SIZE, or a compressed chunk's uncompressed length
-    //                 + FP_INFLATE_SLACK exceeds 32 bits; all before the sink hears of the
-    //                 entry or before the chunk's data is read;
+    //                 exceeds FP_READ_BUFFER_SIZE, or FpDescribeChunk refuses it; all before
+    //                 the sink hears of the entry or before the chunk's data is read;
     //   the code of BeginFile;
     //   FP_ERR_NOMEM  the read buffer cannot be had (after BeginFile);
-    //   FP_ERR_WRITE  a chunk does not inflate to exactly its uncompressed length, or Write fails;
-    //   the code of WriteCompressed, for a sink that takes compressed chunks;
+    //   the code of the decoder's Decode (FP_ERR_WRITE when a chunk does not inflate to exactly
+    //                 its uncompressed length or Write fails, a code of Write as it is);
     //   FP_ERR_FORMAT a tag other than "FPCK" or "FEND" among the chunks;
     //   FP_ERR_SIZE   the chunks' lengths do not add up to the size (64-bit compare) at "FEND";
     //   the code of EndFile.
@@ -161,8 +139,7 @@ public:
     int32_t EntryIndex() const { return m_index; }
     const char* EntryName() const { return m_nameRead ? m_path + m_prefixLength : nullptr; }
     // After FP_ERR_WRITE from this reader: why (FP_WHY_DAMAGED, FP_WHY_SHORT_WRITE or
-    // FP_WHY_NO_MEMORY); null after any other result, and where a sink that takes compressed
-    // chunks (TakesCompressed) reports the failure itself.
+    // FP_WHY_NO_MEMORY, the decoder's Reason()); null after any other result.
     const char* FailureReason() const { return m_reason; }
 
 private:
@@ -175,7 +152,7 @@ private:
     int Read64(uint64_t* value);
 
     FpInput& m_input;
-    FpInflater& m_inflater;
+    FpChunkDecoder& m_decoder;
     FpReadBuffer& m_buffer;
     size_t m_prefixLength;
     int m_prefixTooLong;

@@ -57,9 +57,9 @@ int FpWriteFolder(FpArchiveOutput& out, const FpEntryFields& fields);
 // FP_ERR_WRITE.
 int FpBeginFile(FpArchiveOutput& out, const FpEntryFields& fields, uint64_t size,
                 uint64_t* recordOffset);
-// One FPCK chunk: stored when `dataLength` equals `uncompressedLength`, else `data` must be one
-// zlib stream. FP_OK; FP_ERR_LIMIT when dataLength exceeds FP_READ_BUFFER_SIZE (nothing is
-// written then); FP_ERR_WRITE.
+// One FPCK chunk, coded as its lengths say (FpEncodedChunk gives them): stored when `dataLength`
+// equals `uncompressedLength`, else `data` must be one zlib stream. FP_OK; FP_ERR_LIMIT when
+// dataLength exceeds FP_READ_BUFFER_SIZE (nothing is written then); FP_ERR_WRITE.
 int FpWriteChunk(FpArchiveOutput& out, const void* data, uint32_t dataLength,
                  uint32_t uncompressedLength);
 // "FEND", 0, and the record length patched in at `recordOffset` (FpBeginFile's). FP_OK, or

@@ -1,6 +1,6 @@
-// A sink that writes nothing: the archive is read and every chunk inflated and checked as for an
-// extraction, and the bytes are dropped. Serves testing an archive and fuzzing the reader.
-// Portable.
+// A sink that writes nothing: the archive is read and every chunk decoded and checked as for an
+// extraction (with an inflating decoder), and the bytes are dropped. Serves testing an archive and
+// fuzzing the reader. Portable.
 #pragma once
 
 #include "folderpack/core/FolderPackReader.h"

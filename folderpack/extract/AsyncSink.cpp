@@ -8,10 +8,12 @@
 FpAsyncSink::FpAsyncSink(FpSink& target, int inflateThreads)
     : m_target(target), m_threads(inflateThreads > 0 ? inflateThreads : 0),
       m_budget(FP_ASYNC_BUDGET + size_t(m_threads) * FP_INFLATE_JOB_BUDGET),
-      m_windowed(FpDefaultAllocator()) {
+      m_readerInflater(FpDefaultAllocator()) {
+    if (m_threads == 0)
+        m_readerInflater.Begin(); // a failure makes compressed chunks fail, as in the reader
     m_thread = std::thread(&FpAsyncSink::Run, this);
     for (int i = 0; i < m_threads; i++)
-        m_workers.emplace_back(&FpAsyncSink::Inflate, this);
+        m_workers.emplace_back(&FpAsyncSink::RunInflating, this);
 }
 
 FpAsyncSink::~FpAsyncSink() {
@@ -33,10 +35,10 @@ FpAsyncSink::Call FpAsyncSink::MakeCall(Kind kind, const FpEntry* entry) {
 
 // Bytes of the output block of a compressed chunk: one for the whole output, also of 0 bytes,
 // none for a stored chunk or one inflated window by window.
-uint32_t FpAsyncSink::OutputLength(uint32_t dataLength, uint32_t uncompressedLength) {
-    if (dataLength == uncompressedLength || uncompressedLength > FP_WHOLE_INFLATE_LIMIT)
+uint32_t FpAsyncSink::OutputLength(const FpChunk& chunk) {
+    if (chunk.stored || chunk.length > FP_WHOLE_INFLATE_LIMIT)
         return 0;
-    return uncompressedLength ? uncompressedLength : 1;
+    return chunk.length ? chunk.length : 1;
 }
 
 // Waits until `need` more bytes fit the budget (or nothing is queued): FP_OK or the failure code.
@@ -46,17 +48,17 @@ int FpAsyncSink::WaitForRoom(std::unique_lock<std::mutex>& lock, size_t need) {
     return m_failed;
 }
 
-unsigned char* FpAsyncSink::ChunkBuffer(uint32_t dataLength, uint32_t uncompressedLength) {
-    if (m_threads == 0 || dataLength == 0)
+unsigned char* FpAsyncSink::Buffer(const FpChunk& chunk) {
+    if (m_threads == 0 || chunk.dataLength == 0)
         return nullptr;
     std::unique_lock<std::mutex> lock(m_mutex);
     // A block whose read failed goes back first.
     m_queuedBytes -= m_heldBytes.capacity + m_heldOutput.capacity;
     KeepSpare(m_heldBytes);
     KeepSpare(m_heldOutput);
-    uint32_t output = OutputLength(dataLength, uncompressedLength);
-    if (WaitForRoom(lock, size_t(dataLength) + output) != FP_OK ||
-        !TakeSpare(m_heldBytes, dataLength) || !TakeSpare(m_heldOutput, output)) {
+    uint32_t output = OutputLength(chunk);
+    if (WaitForRoom(lock, size_t(chunk.dataLength) + output) != FP_OK ||
+        !TakeSpare(m_heldBytes, chunk.dataLength) || !TakeSpare(m_heldOutput, output)) {
         m_heldBytes = FpByteBlock();
         m_heldOutput = FpByteBlock();
         return nullptr;
@@ -66,7 +68,7 @@ unsigned char* FpAsyncSink::ChunkBuffer(uint32_t dataLength, uint32_t uncompress
 }
 
 // Queues `call` with `length` bytes of `data` and, for `outputLength` > 0, a block for that many
-// inflated bytes: the blocks of ChunkBuffer when `data` is the one it gave, else copies once the
+// inflated bytes: the blocks of Buffer when `data` is the one it gave, else copies once the
 // budget has room for them.
 int FpAsyncSink::Queue(Call call, const unsigned char* data, uint32_t length,
                        uint32_t outputLength) {
@@ -159,11 +161,17 @@ int FpAsyncSink::Write(const unsigned char* data, uint32_t length) {
     return FP_OK;
 }
 
-int FpAsyncSink::WriteCompressed(const unsigned char* data, uint32_t dataLength,
-                                 uint32_t uncompressedLength) {
+int FpAsyncSink::Inflate(const unsigned char* data, uint32_t dataLength,
+                         uint32_t uncompressedLength, FpChunkOutput& output) {
+    if (m_threads == 0) {
+        int result = m_readerInflater.Inflate(data, dataLength, uncompressedLength, output);
+        m_reason = m_readerInflater.Reason();
+        return result;
+    }
     Call call = MakeCall(INFLATE, nullptr);
-    call.uncompressedLength = uncompressedLength;
-    return Queue(std::move(call), data, dataLength, OutputLength(dataLength, uncompressedLength));
+    call.chunk = FpChunk{dataLength, uncompressedLength, 0};
+    uint32_t outputLength = OutputLength(call.chunk);
+    return Queue(std::move(call), data, dataLength, outputLength);
 }
 
 void FpAsyncSink::ChunkDone(const FpEntry& entry, uint64_t total) {
@@ -210,16 +218,14 @@ int FpAsyncSink::Handle(Call& call) {
         break;
     case INFLATE:
         if (call.output.capacity == 0) {
-            m_windowed.Begin();
-            result = m_windowed.Inflate(call.bytes.data.get(), call.length, call.uncompressedLength,
-                                        m_target);
-            m_handledReason = m_windowed.Reason();
+            result = m_inflater.Decode(call.chunk, call.bytes.data.get(), m_target);
+            m_handledReason = m_inflater.Reason();
         } else {
             result = call.result;
             if (result != FP_OK)
                 m_handledReason = call.reason;
-            if (result == FP_OK && call.uncompressedLength > 0)
-                result = m_target.Write(call.output.data.get(), call.uncompressedLength);
+            if (result == FP_OK && call.chunk.length > 0)
+                result = m_target.Write(call.output.data.get(), call.chunk.length);
         }
         break;
     case CHUNK_DONE:
@@ -263,9 +269,8 @@ void FpAsyncSink::Run() {
                 m_whole.pop_front(); // the earliest waiting chunk is this one
                 front.state = INFLATING;
                 lock.unlock();
-                front.result =
-                    m_inflater.Inflate(front.bytes.data.get(), front.length,
-                                       front.output.data.get(), front.uncompressedLength);
+                front.result = m_inflater.InflateWhole(front.bytes.data.get(), front.length,
+                                                       front.output.data.get(), front.chunk.length);
                 front.reason = m_inflater.Reason();
                 lock.lock();
                 front.state = INFLATED;
@@ -295,7 +300,7 @@ void FpAsyncSink::Run() {
 }
 
 // An inflating thread: whole chunks in the order they were queued.
-void FpAsyncSink::Inflate() {
+void FpAsyncSink::RunInflating() {
     FpWholeInflater inflater;
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
@@ -306,8 +311,8 @@ void FpAsyncSink::Inflate() {
         m_whole.pop_front();
         call->state = INFLATING;
         lock.unlock();
-        call->result = inflater.Inflate(call->bytes.data.get(), call->length,
-                                        call->output.data.get(), call->uncompressedLength);
+        call->result = inflater.InflateWhole(call->bytes.data.get(), call->length,
+                                             call->output.data.get(), call->chunk.length);
         call->reason = inflater.Reason();
         lock.lock();
         call->state = INFLATED;

@@ -1,10 +1,10 @@
 // A sink that hands every call on to another sink on a thread of its own, so that writing files
-// overlaps with reading the archive, and that can inflate compressed chunks on threads of its own.
-// The target sees the calls, in the order and with the entries and bytes, that it would see
-// without this layer (a chunk inflated here arrives as the Write calls the reader's FpInflater
-// would make), except that without inflating threads a stored chunk of more than FP_ASYNC_BUDGET
-// bytes arrives as several Writes; only the results arrive late. Portable C++17 with libdeflate;
-// for the host tools.
+// overlaps with reading the archive, and the decoder that feeds it, which can inflate compressed
+// chunks on threads of its own. The target sees the calls, in the order and with the entries and
+// bytes, that it would see without this layer behind an FpInflater (a chunk inflated here arrives
+// as the Write calls FpInflater would make), except that without inflating threads a stored chunk
+// of more than FP_ASYNC_BUDGET bytes arrives as several Writes; only the results arrive late.
+// Portable C++17 with libdeflate; for the host tools.
 //
 // Memory: the bytes of calls waiting for the target (stored chunks copied, compressed chunks copied
 // with room for their output) and the buffers kept for reuse stay within FP_ASYNC_BUDGET bytes plus
@@ -12,9 +12,9 @@
 // longer than FP_WHOLE_INFLATE_LIMIT also has the zlib window of FpInflater.
 #pragma once
 
+#include "folderpack/core/ByteBlock.h"
 #include "folderpack/core/ChunkInflater.h"
 #include "folderpack/core/FolderPackReader.h"
-#include "folderpack/core/ByteBlock.h"
 #include "folderpack/extract/WholeInflater.h"
 
 #include <condition_variable>
@@ -28,12 +28,14 @@
 #define FP_ASYNC_BUDGET 0x400000u
 #define FP_INFLATE_JOB_BUDGET 0xE00000u // a chunk's largest data and whole output
 
-class FpAsyncSink : public FpSink {
+// Read an archive with this object as the reader's decoder and as its sink, or as the innermost
+// of sinks that hand every call on unchanged.
+class FpAsyncSink : public FpSink, public FpChunkDecoder {
 public:
-    // With `inflateThreads` 0 the reader inflates compressed chunks itself. Otherwise this layer
-    // takes them (TakesCompressed): chunks of up to FP_WHOLE_INFLATE_LIMIT bytes are inflated on
-    // that many threads (and on the target's thread while it would wait for one), longer ones on
-    // the target's thread window by window with FpInflater.
+    // With `inflateThreads` 0 compressed chunks are inflated on the reader's thread with an
+    // FpInflater. Otherwise they are queued: chunks of up to FP_WHOLE_INFLATE_LIMIT bytes are
+    // inflated on that many threads (and on the target's thread while it would wait for one),
+    // longer ones on the target's thread window by window with FpInflater.
     explicit FpAsyncSink(FpSink& target, int inflateThreads = 0);
     ~FpAsyncSink(); // as Finish()
 
@@ -45,18 +47,13 @@ public:
     int BeginFile(const FpEntry& entry) override;
     // With inflating threads: a block of the queue itself, so that the data is not copied again;
     // null before any, or when the block cannot be had or a failure has happened.
-    unsigned char* ChunkBuffer(uint32_t dataLength, uint32_t uncompressedLength) override;
+    unsigned char* Buffer(const FpChunk& chunk) override;
     int Write(const unsigned char* data, uint32_t length) override;
-    // A chunk that does not inflate exactly fails as FpInflater::Inflate does, with FP_ERR_WRITE.
-    int WriteCompressed(const unsigned char* data, uint32_t dataLength,
-                        uint32_t uncompressedLength) override;
     void ChunkDone(const FpEntry& entry, uint64_t total) override;
     int EndFile(const FpEntry& entry) override;
     void AbortFile(const FpEntry& entry) override;
     int Folder(const FpEntry& entry) override;
     void EntryDone(int32_t index, int32_t count) override;
-    int WantsData() const override { return m_target.WantsData(); }
-    int TakesCompressed() const override { return m_threads > 0; }
 
     // Waits until the target has handled every queued call and ends the threads. Returns the first
     // failure code, or FP_OK.
@@ -69,6 +66,13 @@ public:
     // Why, when the first failure was FP_ERR_WRITE (see FpReader::FailureReason), else null.
     const char* FailedReason() const { return m_failed == FP_ERR_WRITE ? m_failedReason : nullptr; }
 
+protected:
+    // Without inflating threads: FpInflater::Inflate into `output`. With them the chunk is queued
+    // for the target, whatever `output` is; one that does not inflate exactly fails later as
+    // FpInflater::Inflate would, with FP_ERR_WRITE.
+    int Inflate(const unsigned char* data, uint32_t dataLength, uint32_t uncompressedLength,
+                FpChunkOutput& output) override;
+
 private:
     enum Kind { BEGIN_FILE, WRITE, INFLATE, CHUNK_DONE, END_FILE, ABORT_FILE, FOLDER, ENTRY_DONE };
     enum State { WAITING, INFLATING, INFLATED };
@@ -79,7 +83,7 @@ private:
         FpByteBlock bytes;      // WRITE: the bytes; INFLATE: the compressed data
         uint32_t length = 0;    // bytes used in `bytes`
         FpByteBlock output;     // INFLATE of a whole chunk: its inflated bytes
-        uint32_t uncompressedLength = 0;
+        FpChunk chunk = {};     // INFLATE
         State state = WAITING;
         int result = FP_OK;
         const char* reason = nullptr; // INFLATE of a whole chunk that failed
@@ -90,13 +94,13 @@ private:
     FpAsyncSink(const FpAsyncSink&) = delete;
     FpAsyncSink& operator=(const FpAsyncSink&) = delete;
     static Call MakeCall(Kind kind, const FpEntry* entry);
-    static uint32_t OutputLength(uint32_t dataLength, uint32_t uncompressedLength);
+    static uint32_t OutputLength(const FpChunk& chunk);
     int WaitForRoom(std::unique_lock<std::mutex>& lock, size_t need);
     int Queue(Call call, const unsigned char* data, uint32_t length, uint32_t outputLength);
     int TakeSpare(FpByteBlock& block, size_t length);
     void KeepSpare(FpByteBlock& block);
     void Run();
-    void Inflate();
+    void RunInflating();
     int Handle(Call& call);
 
     FpSink& m_target;
@@ -108,7 +112,7 @@ private:
     std::condition_variable m_inflates;    // for the inflating threads: a whole chunk queued
     std::deque<Call> m_calls;              // references stay valid while calls are added and taken
     std::deque<Call*> m_whole;             // whole chunks not yet taken for inflating, in order
-    FpByteBlock m_heldBytes, m_heldOutput; // given out by ChunkBuffer, counted as queued
+    FpByteBlock m_heldBytes, m_heldOutput; // given out by Buffer, counted as queued
     std::vector<FpByteBlock> m_spare;
     size_t m_queuedBytes = 0; // capacity of the blocks of queued calls
     size_t m_spareBytes = 0;  // capacity of the kept blocks
@@ -120,9 +124,9 @@ private:
     const char* m_failedReason = nullptr;
     const char* m_handledReason = nullptr; // of the last failing Handle(), on the target's thread
     std::string m_currentPath,
-        m_currentName;          // of the last BeginFile or Folder, on the target's thread
-    FpWholeInflater m_inflater; // on the target's thread
-    FpInflater m_windowed;      // chunks beyond FP_WHOLE_INFLATE_LIMIT, on the target's thread
+        m_currentName;           // of the last BeginFile or Folder, on the target's thread
+    FpInflater m_readerInflater; // without inflating threads, on the reader's thread
+    FpWholeInflater m_inflater;  // on the target's thread
     std::thread m_thread;
     std::vector<std::thread> m_workers;
 };

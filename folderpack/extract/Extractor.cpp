@@ -1,5 +1,6 @@
 #include "folderpack/extract/Extractor.h"
 
+#include "folderpack/core/ChunkInflater.h"
 #include "folderpack/extract/DiskSinkWindows.h"
 #include "sys/Handle.h"
 #include "sys/LongPath.h"

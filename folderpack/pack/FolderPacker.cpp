@@ -1,7 +1,8 @@
 #include "folderpack/pack/FolderPacker.h"
 
-#include "folderpack/core/EntryName.h"
 #include "folderpack/core/ByteBlock.h"
+#include "folderpack/core/ChunkCodec.h"
+#include "folderpack/core/EntryName.h"
 #include "folderpack/pack/IncompressibleGuess.h"
 
 #include <algorithm>
@@ -84,11 +85,11 @@ struct Job {
 };
 
 // One chunk in flight: its raw bytes and their zlib form, in blocks grown when a longer chunk
-// comes.
+// comes, and which of them is written.
 struct Slot {
     FpByteBlock raw;
     FpByteBlock packed;
-    uint32_t packedLength = 0;
+    FpChunk chunk = {};
     int result = FP_OK;
     std::string error;
     int ready = 0;
@@ -141,7 +142,7 @@ private:
 void Packer::Process(size_t index, Slot& slot, FpChunkCompressor& compressor) {
     const Job& job = m_jobs[index];
     slot.error.clear();
-    slot.packedLength = 0;
+    uint32_t packedLength = 0;
     if (!slot.raw.Reserve(job.length) || !slot.packed.Reserve(job.length)) {
         slot.result = FP_ERR_NOMEM;
         slot.error = "out of memory";
@@ -152,10 +153,11 @@ void Packer::Process(size_t index, Slot& slot, FpChunkCompressor& compressor) {
     if (slot.result == FP_OK && !FpLooksIncompressible(compressor, slot.raw.data.get(), job.length,
                                                        slot.packed.data.get())) {
         slot.result = compressor.Compress(slot.raw.data.get(), job.length, slot.packed.data.get(),
-                                          &slot.packedLength);
+                                          &packedLength);
         if (slot.result != FP_OK)
             slot.error = "zlib cannot be set up";
     }
+    slot.chunk = FpEncodedChunk(job.length, packedLength);
 }
 
 void Packer::Fail(int result, const std::string& error) {
@@ -252,10 +254,8 @@ int Packer::WriteJob(size_t index, std::string& error) {
         m_left = entry.size;
     }
     if (result == FP_OK) {
-        if (slot.packedLength)
-            result = FpWriteChunk(m_out, slot.packed.data.get(), slot.packedLength, job.length);
-        else
-            result = FpWriteChunk(m_out, slot.raw.data.get(), job.length, job.length);
+        const FpByteBlock& data = slot.chunk.stored ? slot.raw : slot.packed;
+        result = FpWriteChunk(m_out, data.data.get(), slot.chunk.dataLength, slot.chunk.length);
     }
     m_left -= job.length;
     m_done += job.length;

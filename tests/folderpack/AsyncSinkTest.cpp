@@ -27,12 +27,15 @@ std::string Sample() {
     return a.bytes;
 }
 
+// Through the reader's zlib path, or through the layer when `sink` is one: it is the decoder too.
 int Walk(const std::string& archive, FpSink& sink, int32_t* entry = nullptr) {
     FpMemoryInput input(archive.data(), archive.size());
     FpInflater inflater(FpDefaultAllocator());
     FpReadBuffer buffer(FpDefaultAllocator());
     inflater.Begin();
-    FpReader reader(input, inflater, buffer, "D:\\x");
+    FpAsyncSink* async = dynamic_cast<FpAsyncSink*>(&sink);
+    FpReader reader(input, async ? static_cast<FpChunkDecoder&>(*async) : inflater, buffer,
+                    "D:\\x");
     int result = reader.Walk(sink);
     if (entry)
         *entry = result == FP_OK ? 0 : reader.EntryIndex();

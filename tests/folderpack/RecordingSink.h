@@ -36,7 +36,6 @@ public:
     void EntryDone(int32_t index, int32_t count) override {
         Log("done " + std::to_string(index) + "/" + std::to_string(count));
     }
-    int WantsData() const override { return wantsData; }
 
     void Log(const std::string& line) { calls.push_back(line); }
 
@@ -47,5 +46,4 @@ public:
     const char* failName = nullptr; // beginResult only for this name (null: every file)
     int beginResult = FP_OK;
     int writeResult = FP_OK;
-    int wantsData = 1;
 };
