@@ -92,10 +92,14 @@ expect_eq() {
     echo "ok: $1"
 }
 
+# The Unix path of a Windows path on drive C: of the prefix (no Wine process, which can fail
+# while the one before it ends).
+unix_of() { local rest=${1#C:\\}; printf '%s/drive_c/%s' "$WINEPREFIX" "${rest//\\//}"; }
+
 # The log at Windows path $1 as UTF-8 text, CR LF kept.
 read_log() {
     local file
-    file=$(winepath -u "$1" 2>/dev/null)
+    file=$(unix_of "$1")
     [ -f "$file" ] || return 1
     iconv -f CP932 -t UTF-8 "$file"
 }

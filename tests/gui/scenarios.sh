@@ -31,7 +31,6 @@ temp=$root'\temp'
 product_tmp=$root'\TOLVANE\TMP'
 release=$root'\release'
 setup_record=$root'\setup-record.txt'
-unix_of() { local rest=${1#C:\\}; printf '%s/drive_c/%s' "$WINEPREFIX" "${rest//\\//}"; }
 
 rm -rf "$unix_root"
 mkdir -p "$unix_root"
