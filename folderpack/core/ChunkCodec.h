@@ -56,8 +56,8 @@ public:
     int Decode(const FpChunk& chunk, const unsigned char* data, FpChunkOutput& output);
 
     // Why the last Decode gave FP_ERR_WRITE: FP_WHY_DAMAGED, FP_WHY_SHORT_WRITE or
-    // FP_WHY_NO_MEMORY; null before any failure, and where the decoder reports its failures
-    // elsewhere (the asynchronous sink).
+    // FP_WHY_NO_MEMORY; null after any other result, and where the decoder reports its failures
+    // elsewhere (the asynchronous sink's queued chunks).
     const char* Reason() const { return m_reason; }
 
 protected:
