@@ -78,12 +78,11 @@ BOOL CALLBACK CollectType(HMODULE module, LPSTR type, LONG_PTR list) {
     return TRUE;
 }
 
-// Every resource of the executable at `path`. 1, or 0 when it cannot be loaded.
-int ListResources(const char* path, std::vector<ResourceKey>& resources) {
-    LoadedLibrary module(LoadAsData(path));
-    if (!module.IsValid())
+// Every resource of `module` (loaded as data, or null). 1, or 0 for null.
+int ListResources(HMODULE module, std::vector<ResourceKey>& resources) {
+    if (!module)
         return 0;
-    EnumResourceTypesA(module.Get(), CollectType, reinterpret_cast<LONG_PTR>(&resources));
+    EnumResourceTypesA(module, CollectType, reinterpret_cast<LONG_PTR>(&resources));
     return 1;
 }
 
@@ -99,13 +98,6 @@ int ReadResource(HMODULE module, LPCSTR type, LPCSTR id, WORD language,
         return 0;
     bytes.assign(data, data + SizeofResource(module, info));
     return 1;
-}
-
-// The same from the executable at `path`.
-int ReadResource(const char* path, LPCSTR type, LPCSTR id, WORD language,
-                 std::vector<unsigned char>& bytes) {
-    LoadedLibrary module(LoadAsData(path));
-    return ReadResource(module.Get(), type, id, language, bytes);
 }
 
 // The whole file at `path` if it holds at most `limit` bytes. 1, or 0 with `error` set.
@@ -180,8 +172,9 @@ int LoadPayload(const char* source, int threads, std::vector<unsigned char>& arc
 // both as written, and the consent exactly when `unattended`. An empty text, or what is wrong.
 std::string CheckResult(const char* path, WORD language, const std::vector<unsigned char>& archive,
                         const char* digest, int unattended) {
+    LoadedLibrary module(LoadAsData(path));
     std::vector<ResourceKey> resources;
-    if (!ListResources(path, resources))
+    if (!ListResources(module.Get(), resources))
         return "the written copy cannot be loaded";
     int payloads = 0, digests = 0, consents = 0;
     for (const ResourceKey& key : resources) {
@@ -197,14 +190,14 @@ std::string CheckResult(const char* path, WORD language, const std::vector<unsig
     if (consents != (unattended ? 1 : 0))
         return "the written copy holds " + std::to_string(consents) + " unattended consents";
     std::vector<unsigned char> bytes;
-    if (!ReadResource(path, kPayloadType, MAKEINTRESOURCEA(kPayloadId), language, bytes) ||
+    if (!ReadResource(module.Get(), kPayloadType, MAKEINTRESOURCEA(kPayloadId), language, bytes) ||
         bytes != archive)
         return "the payload read back differs from the one written";
-    if (!ReadResource(path, kDigestType, MAKEINTRESOURCEA(kPayloadId), language, bytes) ||
+    if (!ReadResource(module.Get(), kDigestType, MAKEINTRESOURCEA(kPayloadId), language, bytes) ||
         std::string(bytes.begin(), bytes.end()) != digest)
         return "the digest read back differs from the one written";
     if (unattended &&
-        (!ReadResource(path, kConsentType, MAKEINTRESOURCEA(kPayloadId), language, bytes) ||
+        (!ReadResource(module.Get(), kConsentType, MAKEINTRESOURCEA(kPayloadId), language, bytes) ||
          std::string(bytes.begin(), bytes.end()) != RESOURCE_CONSENT_TEXT))
         return "the consent read back differs from the one written";
     return std::string();
@@ -218,20 +211,19 @@ LPCSTR ResourceId(const std::string& text) {
     return text.c_str();
 }
 
-// Gives the file `path` (a copy of `stub`) the stub's resources but the payload, its digest,
-// the consent (written only with `unattended`) and, with `version`, the version resource,
-// which are written anew. Every resource is dropped first and the kept ones copied back, since
-// a deletion through UpdateResource is not honoured by every implementation. An empty text, or
-// what failed.
-std::string Rewrite(const char* path, const char* stub, const std::vector<ResourceKey>& old,
+// Gives the file `path` (a copy of `stub`, loaded as data) the stub's resources but the payload,
+// its digest, the consent (written only with `unattended`) and, with `version`, the version
+// resource, which are written anew. Every resource is dropped first and the kept ones copied back,
+// since a deletion through UpdateResource is not honoured by every implementation. An empty text,
+// or what failed.
+std::string Rewrite(const char* path, HMODULE stub, const std::vector<ResourceKey>& old,
                     WORD language, std::vector<unsigned char>& archive, const char* digest,
                     int unattended, const std::vector<unsigned char>* version) {
     HANDLE update = BeginUpdateResourceA(path, TRUE);
     if (!update)
         return "cannot open the copy for its resources (error " + std::to_string(GetLastError()) +
                ")";
-    LoadedLibrary module(LoadAsData(stub));
-    int ok = module.IsValid();
+    int ok = 1;
     std::vector<unsigned char> bytes;
     for (const ResourceKey& key : old) {
         if (IsWrittenByEmbed(key) || (version && key.type == "#16" && key.name == "#1"))
@@ -240,7 +232,7 @@ std::string Rewrite(const char* path, const char* stub, const std::vector<Resour
         static unsigned char none = 0;
         LPCSTR type = ResourceId(key.type);
         LPCSTR name = ResourceId(key.name);
-        ok = ok && ReadResource(module.Get(), type, name, key.language, bytes) &&
+        ok = ok && ReadResource(stub, type, name, key.language, bytes) &&
              UpdateResourceA(update, type, name, key.language, bytes.empty() ? &none : bytes.data(),
                              DWORD(bytes.size()));
     }
@@ -289,8 +281,11 @@ int Embed(const FpackArgs& args, const std::string& temporary) {
                        "the unsigned build and sign after embedding");
 
     // The language of every resource but the payload and its digest: the payload joins it.
+    // The stub stays loaded until its resources are copied, and no longer: the output may
+    // replace it.
+    LoadedLibrary module(LoadAsData(args.stub));
     std::vector<ResourceKey> resources;
-    if (!ListResources(args.stub, resources))
+    if (!ListResources(module.Get(), resources))
         return Failure("cannot read the resources of \"" + std::string(args.stub) + "\"");
     std::set<WORD> languages;
     int payloads = 0;
@@ -310,7 +305,7 @@ int Embed(const FpackArgs& args, const std::string& temporary) {
     std::vector<unsigned char> version;
     if (args.version) {
         std::vector<unsigned char> old;
-        if (!ReadResource(args.stub, MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1), language, old) ||
+        if (!ReadResource(module.Get(), MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1), language, old) ||
             !RestampVersion(old, parts, version))
             return Failure("the version resource of \"" + std::string(args.stub) +
                            "\" is missing or malformed");
@@ -327,8 +322,9 @@ int Embed(const FpackArgs& args, const std::string& temporary) {
         !SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL))
         error = "cannot create \"" + temporary + "\"";
     if (error.empty())
-        error = Rewrite(temporary.c_str(), args.stub, resources, language, archive, digest,
+        error = Rewrite(temporary.c_str(), module.Get(), resources, language, archive, digest,
                         args.unattended, args.version ? &version : nullptr);
+    module.Close();
     if (error.empty())
         error = CheckResult(temporary.c_str(), language, archive, digest, args.unattended);
     if (error.empty() && !MoveReplacing(temporary.c_str(), args.output))
