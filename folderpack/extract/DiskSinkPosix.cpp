@@ -12,14 +12,18 @@
 namespace {
 
 // FILETIME as a Unix time.
-struct timespec UnixTime(uint64_t fileTime) {
+// Stamps the open `file` with the last-write time `fileTime` (a FILETIME value), its access time
+// untouched; a failure leaves the times as they were.
+void SetWriteTime(int file, uint64_t fileTime) {
     int64_t seconds;
     uint32_t nanoseconds;
     FpUnixFromFileTime(fileTime, &seconds, &nanoseconds);
-    struct timespec ts;
-    ts.tv_sec = time_t(seconds);
-    ts.tv_nsec = long(nanoseconds);
-    return ts;
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = time_t(seconds);
+    times[1].tv_nsec = long(nanoseconds);
+    futimens(file, times);
 }
 
 int MakeFolders(const std::string& path) {
@@ -151,11 +155,7 @@ int FpDiskSinkPosix::Write(const unsigned char* data, uint32_t length) {
 }
 
 int FpDiskSinkPosix::EndFile(const FpEntry& entry) {
-    struct timespec times[2];
-    times[0].tv_sec = 0;
-    times[0].tv_nsec = UTIME_OMIT;
-    times[1] = UnixTime(entry.lastWriteTime);
-    futimens(m_file, times);
+    SetWriteTime(m_file, entry.lastWriteTime);
     if (entry.attributes & FP_ATTRIBUTE_READONLY)
         fchmod(m_file, 0444);
     int closed = close(m_file);
@@ -176,10 +176,6 @@ int FpDiskSinkPosix::Folder(const FpEntry& entry) {
         result = OpenFolder(m_parts.size(), &folder);
     if (result != FP_OK)
         return result;
-    struct timespec times[2];
-    times[0].tv_sec = 0;
-    times[0].tv_nsec = UTIME_OMIT;
-    times[1] = UnixTime(entry.lastWriteTime);
-    futimens(folder, times);
+    SetWriteTime(folder, entry.lastWriteTime);
     return FP_OK;
 }
