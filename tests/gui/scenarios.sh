@@ -244,7 +244,6 @@ update_with_setup_exiting() {
     touch "$(unix_of "$release")"
 }
 
-
 case $scenario in
 no)
     # No at the question; the temporary folder's name ends in double-byte characters whose
