@@ -61,7 +61,8 @@ int MakePath(const char* path);
 //   - `folder` is null, 3 bytes or shorter (a drive root such as C:\ is never emptied),
 //     FOLDER_PATH_SIZE bytes or longer, or ends in a lead byte (ERROR_INVALID_PARAMETER), or
 //     names a link (ERROR_STOPPED_ON_SYMLINK) or a file (ERROR_DIRECTORY): nothing is touched;
-//   - the folder does not exist (ERROR_PATH_NOT_FOUND), or cannot be opened or listed;
+//   - the folder does not exist (ERROR_PATH_NOT_FOUND), is marked for deletion already
+//     (ERROR_DELETE_PENDING), or cannot be opened or listed;
 //   - a sub-folder cannot be opened or listed, or lies deeper than TREE_WALK_MAX_DEPTH
 //     (ERROR_FILENAME_EXCED_RANGE: it is not entered): the call stops there, whatever
 //     `continueOnError`;

@@ -53,7 +53,8 @@ struct TreeWalkResult {
 // or relative to the current folder, with or without a final separator) and fills `*result`.
 // A path that is null, 3 bytes or shorter (a drive root such as C:\ is never emptied),
 // FOLDER_PATH_SIZE bytes or longer, or ends in a lead byte is refused. A missing folder gives
-// `top` TREE_TOP_GONE and ERROR_PATH_NOT_FOUND.
+// `top` TREE_TOP_GONE and ERROR_PATH_NOT_FOUND, one that someone marked for deletion before
+// TREE_TOP_PENDING and ERROR_DELETE_PENDING.
 //
 // Every entry is removed except the listings' own "." and "..". An entry that is gone by the
 // time it is opened or marked (not found, or already marked for deletion) counts as removed.
