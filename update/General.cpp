@@ -94,9 +94,10 @@ struct RunPaths {
 // deleted through a link, a leftover is removed first (waiting out a brief hold), and the
 // folder is created anew with a descriptor that lets only administrators and SYSTEM change it.
 // Returns 0, or the system error to report: ERROR_STOPPED_ON_SYMLINK when TMP or the work
-// folder is a link; the removal's error when a leftover is still held (32, 5 or 145: what
-// remains of it stays, unused); else the creation's error (ERROR_ALREADY_EXISTS when someone
-// made the folder in between).
+// folder is a link; RemoveTree's error when a leftover cannot be removed (32, 5, 145 or 303 for
+// a hold that lasted, 681 for a link inside that is not removed as a link, 206 beyond the walk's
+// depth: what remains of it stays, unused); else the creation's error (ERROR_ALREADY_EXISTS when
+// someone made the folder in between).
 DWORD MakeFreshWorkFolder(const char* temp, const char* work) {
     if (IsLink(temp) || IsLink(work))
         return ERROR_STOPPED_ON_SYMLINK;

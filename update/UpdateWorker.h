@@ -18,8 +18,10 @@
 // WM_UPDATE_DONE (wParam: an UpdateResult, lParam: its detail) to g_hDialog. Moves the step bar
 // 0..6 and the file bar 0..1000 through the stored handles. The parameter is unused; the result
 // is always 0. UPDATE_ERR_WRITE_ARCHIVE carries ERROR_STOPPED_ON_SYMLINK (TMP or the work
-// folder is a link: nothing written or deleted), the removal's error for a leftover still held
-// (32, 5 or 145: nothing of it is used), the work folder's creation error, ERROR_INVALID_DATA
+// folder is a link: nothing written or deleted), RemoveTree's error for a leftover it cannot
+// remove (32, 5, 145 or 303 for a hold that lasted, 681 for a link inside that is not removed as
+// a link, 206 beyond the walk's depth: nothing of it is used; sys/RemoveTree.h says every one),
+// the work folder's creation error, ERROR_INVALID_DATA
 // (damaged payload) or ERROR_DISK_FULL (nothing of the payload written), or 0 when the archive
 // file could not be written. A setup program that ended by an exception (IsCrashCode,
 // update/CrashCode.h) gives UPDATE_ERR_SETUP_CRASHED with that code; any other exit code counts

@@ -276,6 +276,20 @@ enter-no)
 yes)
     whole_update Varnock.exe
     ;;
+odd-leftover)
+    # A work folder an earlier setup program left, with names that have no code page 932 form
+    # and a chain of folders past 259 bytes: it is removed, and this run and the next update.
+    leftover=$(unix_of "$product_tmp")/WUTMP
+    chain=$leftover/x$(printf '/%060d' 1 2 3 4 5)
+    mkdir -p "$leftover/sub" "$chain"
+    touch "$leftover/한국어.txt" "$leftover/sub/emoji-😀.txt" "$chain/deep.txt"
+    for run in first next; do
+        echo "-- the $run run"
+        rm -f "$(unix_of "$temp")/Varnock_Log.txt"
+        steps_seen=()
+        whole_update Varnock.exe
+    done
+    ;;
 signed)
     # Signed with a throw-away certificate (PEM, then PKCS#12 with its password): it verifies,
     # fpack embed refuses it, and it updates like the unsigned program.
