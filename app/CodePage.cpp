@@ -1,3 +1,7 @@
+// _snwprintf formats the English sentence (its truncation is handled); MSVC would steer toward
+// _snwprintf_s.
+#define _CRT_SECURE_NO_WARNINGS
+
 #include "app/CodePage.h"
 
 #include "res/ResourceIds.h"

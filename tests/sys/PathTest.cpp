@@ -91,7 +91,8 @@ TEST(Path, CanonicalFormOfAnAbsolutePath) {
     }
     for (const char* refused : {"BaseSrv", "TOLVANE\\BaseSrv", "C:BaseSrv", "\\BaseSrv",
                                 "\\\\?\\C:\\BaseSrv", "\\\\.\\C:\\BaseSrv", "", "C:\\\x95"}) {
-        strcpy(out, "x");
+        out[0] = 'x';
+        out[1] = '\0';
         EXPECT_EQ(0, CanonicalPath(refused, out, sizeof out)) << refused;
         EXPECT_STREQ("", out);
     }
