@@ -58,7 +58,8 @@ int CanonicalPath(const char* path, char* out, size_t capacity) {
         capacity > MAXDWORD)
         return 0;
     DWORD length = GetFullPathNameA(path, static_cast<DWORD>(capacity), out, nullptr);
-    if (length == 0 || length >= capacity) {
+    // A device name as last component ("C:\TOLVANE\CON") reads as the device ("\\.\CON").
+    if (length == 0 || length >= capacity || !IsFullyQualified(out)) {
         out[0] = '\0';
         return 0;
     }

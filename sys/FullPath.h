@@ -11,6 +11,7 @@
 // UNC path ("\\server\share..."). Returns 1 with the canonical form in `out`, and 0 with `out`
 // empty (capacity > 0) when `path` is null, empty, ends in a lead byte, is relative to the
 // current folder or drive ("TOLVANE\BaseSrv", "C:BaseSrv", "\BaseSrv"), is a device or verbatim
-// path ("\\.\", "\\?\": the system takes those unnormalised), or when the canonical form does
-// not fit in `capacity` bytes with its NUL. Touches no file.
+// path ("\\.\", "\\?\": the system takes those unnormalised) or one the system reads as a device
+// (a last component such as "CON" or "NUL.txt", on systems that map it to "\\.\CON"), or when the
+// canonical form does not fit in `capacity` bytes with its NUL. Touches no file.
 int CanonicalPath(const char* path, char* out, size_t capacity);

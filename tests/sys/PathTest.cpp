@@ -96,6 +96,14 @@ TEST(Path, CanonicalFormOfAnAbsolutePath) {
         EXPECT_EQ(0, CanonicalPath(refused, out, sizeof out)) << refused;
         EXPECT_STREQ("", out);
     }
+    // A last component read as a device (Wine, Windows before 11) is refused, never given as
+    // "\\.\CON", where no folder can be made.
+    for (const char* device : {"C:\\TOLVANE\\CON", "C:\\TOLVANE\\NUL.txt"}) {
+        if (CanonicalPath(device, out, sizeof out))
+            EXPECT_STREQ(device, out);
+        else
+            EXPECT_STREQ("", out);
+    }
     EXPECT_EQ(0, CanonicalPath("C:\\TOLVANE\\BaseSrv", out, 8));
     EXPECT_EQ(0, CanonicalPath(NULL, out, sizeof out));
 }
