@@ -92,8 +92,8 @@ TEST_F(RemoveTreeTest, StopsAtALink) {
 }
 
 // A top folder another handle holds (with delete sharing) is removed all the same: at once where
-// its name goes with the marking handle (POSIX disposition, Wine 8), after a wait for the holder
-// where it stays marked until the holder lets go.
+// its name goes with the marking handle (POSIX disposition), after a wait for the holder where it
+// stays marked until the holder lets go (the disposition of old, which Wine 8 falls back to).
 TEST_F(RemoveTreeTest, WaitsOutAHoldOnTheTopFolder) {
     holder.Reset(CreateFileA(tree.c_str(), FILE_READ_ATTRIBUTES,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
