@@ -74,8 +74,9 @@ DWORD CheckOpened(HANDLE handle, const FolderEntry& entry, DWORD* attributes) {
     if (IsLinkAttributes(entry.attributes))
         return ERROR_STOPPED_ON_SYMLINK;
     // Replaced between the listing and the opening, say by a link the system followed. File
-    // systems without file numbers give 0 in one place or the other.
-    if (entry.fileId && fileId && entry.fileId != fileId)
+    // systems without file numbers give 0 in one place or the other; ReFS gives -1
+    // (FILE_INVALID_FILE_ID) for a number that needs more than 64 bits.
+    if (entry.fileId && fileId && entry.fileId != -1 && fileId != -1 && entry.fileId != fileId)
         return ERROR_STOPPED_ON_SYMLINK;
     return ERROR_SUCCESS;
 }
