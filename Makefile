@@ -9,10 +9,25 @@
 BUILD      := build
 JOBS       ?= 2
 SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
+
+# The consent is the release engineer's decision for one build: only UNATTENDED=1 on the command
+# line embeds it. Another value stops make; one left in the environment is ignored.
+UNATTENDED_CONSENT := OFF
+ifeq ($(origin UNATTENDED),command line)
+    ifeq ($(UNATTENDED),1)
+        UNATTENDED_CONSENT := ON
+        $(info make: UNATTENDED=1: Varnock.exe carries the consent to update without asking where nobody can answer)
+    else
+        $(error UNATTENDED=$(UNATTENDED): give UNATTENDED=1 for the unattended build, or leave the variable out)
+    endif
+else ifneq ($(filter environment%,$(origin UNATTENDED)),)
+    $(info make: UNATTENDED in the environment is ignored: Varnock.exe asks first; give UNATTENDED=1 on the make command line for the unattended build)
+endif
+
 # Passed on every configure, so a build without them returns to the defaults.
 optional_path = $(if $(1),$(abspath $(1)),)
 CMAKE_ARGS := -DVARNOCK_PAYLOAD=$(call optional_path,$(PAYLOAD)) -DVARNOCK_VERSION=$(VERSION) \
-    -DVARNOCK_UNATTENDED=$(if $(filter-out 0,$(UNATTENDED)),ON,OFF) \
+    -DVARNOCK_UNATTENDED=$(UNATTENDED_CONSENT) \
     -DVARNOCK_SOURCE_DATE_EPOCH=$(SOURCE_DATE_EPOCH) \
     -DVARNOCK_SIGN_CERT=$(call optional_path,$(SIGN_CERT)) -DVARNOCK_SIGN_KEY=$(call optional_path,$(SIGN_KEY)) \
     -DVARNOCK_SIGN_TIMESTAMP=$(SIGN_TIMESTAMP) -DVARNOCK_SIGN_PASS_FILE=$(call optional_path,$(SIGN_PASS_FILE))
@@ -64,8 +79,9 @@ RELEASE_FILES := $(BUILD)/win64/bin/Varnock.exe $(BUILD)/win64/bin/Varnock.exe.d
 release: win64
 	@rm -rf $(BUILD)/release && mkdir -p $(BUILD)/release
 	@cp $(RELEASE_FILES) $(BUILD)/release/
-	@cd $(BUILD)/release && sha256sum $(notdir $(RELEASE_FILES)) > SHA256SUMS
-	@echo "release: $(BUILD)/release/"; cat $(BUILD)/release/SHA256SUMS
+	@scripts/release-info $(BUILD)/win64 $(UNATTENDED_CONSENT) > $(BUILD)/release/RELEASE.txt
+	@cd $(BUILD)/release && sha256sum $(notdir $(RELEASE_FILES)) RELEASE.txt > SHA256SUMS
+	@echo "release: $(BUILD)/release/"; cat $(BUILD)/release/RELEASE.txt $(BUILD)/release/SHA256SUMS
 
 format:
 	@git ls-files '*.cpp' '*.h' '*.c' | xargs clang-format -i

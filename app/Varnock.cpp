@@ -1,5 +1,6 @@
 #include "app/Varnock.h"
 
+#include "app/CodePage.h"
 #include "app/LogPath.h"
 #include "app/WindowStation.h"
 #include "dialogs/UnattendedRun.h"
@@ -19,6 +20,7 @@ namespace {
 const int kLogBannerLine = 53;
 const int kLogNobodyLine = 54;
 const int kLogUnattendedLine = 55;
+const int kLogCodePageLine = 56;
 
 } // namespace
 
@@ -33,9 +35,24 @@ BOOL CVarnockApp::InitInstance() {
 
     LOG_WRITE_AT(kLogBannerLine, "====================【開始】====================");
 
+    // Every text and payload name is code page 932: in any other, the question would read as
+    // question marks and names would split at trail bytes 0x5C.
+    int canAnswer = IsWindowStationVisible();
+    UINT codePage = GetACP();
+    int has932 = IsValidCodePage(PROGRAM_CODE_PAGE) != 0;
+    if (!HasProgramCodePage(codePage, has932)) {
+        LOG_WRITE_AT(kLogCodePageLine,
+                     "コードページ %u では動作できないため、アップデートを行いませんでした。",
+                     codePage);
+        if (canAnswer)
+            ShowCodePageRefusal(codePage, has932);
+        SetExitCode(CODE_PAGE_EXIT_STATUS);
+        return FALSE;
+    }
+
     // Where nobody can see the question it would wait for ever: update without asking only
     // when the build carries the release engineer's consent, else end as after a No.
-    if (!IsWindowStationVisible()) {
+    if (!canAnswer) {
         if (!HasUnattendedConsent()) {
             LOG_WRITE_AT(kLogNobodyLine,
                          "応答できる利用者がいないため、アップデートを行いませんでした。");

@@ -12,6 +12,7 @@ public:
     // run that updated or failed (0, 3010 or 1641 after success; 1618 when another update
     // runs; the completion code 1 to 7 or 9 after any other failure); ERROR_CANCELLED (1223)
     // when the user does not answer Yes, or when nobody can answer and the build carries no
-    // consent.
+    // consent; CODE_PAGE_EXIT_STATUS (10, app/CodePage.h) when the process's code page is not
+    // 932, before anything is asked.
     BOOL InitInstance() override;
 };

@@ -1,14 +1,18 @@
 #include "app/WindowStation.h"
 
-#include <windows.h>
+int StationIsAnswerable(int sessionKnown, DWORD sessionId, int flagsKnown, DWORD stationFlags) {
+    if (!sessionKnown || sessionId == 0)
+        return 0;
+    return flagsKnown && (stationFlags & WSF_VISIBLE) != 0;
+}
 
 int IsWindowStationVisible() {
-    HWINSTA station = GetProcessWindowStation(); // not to be closed
-    if (!station)
-        return 0;
-    USEROBJECTFLAGS flags;
+    DWORD sessionId = 0;
+    int sessionKnown = ProcessIdToSessionId(GetCurrentProcessId(), &sessionId) != 0;
+    USEROBJECTFLAGS flags = {};
     DWORD needed = 0;
-    if (!GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, &needed))
-        return 0;
-    return (flags.dwFlags & WSF_VISIBLE) != 0;
+    HWINSTA station = GetProcessWindowStation(); // not to be closed
+    int flagsKnown =
+        station && GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, &needed);
+    return StationIsAnswerable(sessionKnown, sessionId, flagsKnown, flags.dwFlags);
 }

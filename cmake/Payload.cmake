@@ -8,18 +8,27 @@
 # <source> is either a folder, packed at build time with the host's `fpack create` and packed
 # again whenever a file in it changes, or a ready archive ending in .fpk, embedded as it is.
 # VARNOCK_HOST_BIN names the folder of the host tools (the Makefile passes build/host/bin).
-# UNATTENDED adds resource 130 of type "IDH_UNATTENDED" holding "UNATTENDED": the release
-# engineer's consent to update without asking where nobody can answer.
+# UNATTENDED adds resource 130 of type "IDH_UNATTENDED" holding exactly "UNATTENDED" (no
+# terminator, no line end): the release engineer's consent to update without asking where nobody
+# can answer.
 
-# The payload's identifier, as sys/Resource.h defines it for the programs that read it.
+# The identifier, the types and the consent's bytes, as sys/Resource.h defines them for the
+# programs that read them: one definition for the build and the program.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/sys/Resource.h)
-file(STRINGS ${PROJECT_SOURCE_DIR}/sys/Resource.h VARNOCK_PAYLOAD_ID
-     REGEX "^#define RESOURCE_PAYLOAD_ID [0-9]+$")
-string(REGEX REPLACE "^#define RESOURCE_PAYLOAD_ID " "" VARNOCK_PAYLOAD_ID "${VARNOCK_PAYLOAD_ID}")
-if(NOT VARNOCK_PAYLOAD_ID MATCHES "^[0-9]+$")
-    message(FATAL_ERROR
-            "cmake/Payload.cmake: sys/Resource.h has no \"#define RESOURCE_PAYLOAD_ID <number>\"")
-endif()
+# varnock_resource_define(<variable> <NAME> <regex of the value>): the value of "#define NAME
+# value" in sys/Resource.h, without quotes.
+function(varnock_resource_define variable name pattern)
+    file(STRINGS ${PROJECT_SOURCE_DIR}/sys/Resource.h line REGEX "^#define ${name} ${pattern}$")
+    if(NOT line MATCHES "^#define ${name} \"?([A-Z_0-9]+)\"?$")
+        message(FATAL_ERROR "cmake/Payload.cmake: sys/Resource.h has no \"#define ${name} ${pattern}\"")
+    endif()
+    set(${variable} ${CMAKE_MATCH_1} PARENT_SCOPE)
+endfunction()
+varnock_resource_define(VARNOCK_PAYLOAD_ID RESOURCE_PAYLOAD_ID "[0-9]+")
+varnock_resource_define(VARNOCK_FILE_TYPE RESOURCE_FILE_TYPE "\"[A-Z_]+\"")
+varnock_resource_define(VARNOCK_DIGEST_TYPE RESOURCE_DIGEST_TYPE "\"[A-Z_]+\"")
+varnock_resource_define(VARNOCK_CONSENT_TYPE RESOURCE_CONSENT_TYPE "\"[A-Z_]+\"")
+varnock_resource_define(VARNOCK_CONSENT_TEXT RESOURCE_CONSENT_TEXT "\"[A-Z_]+\"")
 
 set(VARNOCK_HOST_BIN "" CACHE PATH "Folder of the host-built tools (fpack)")
 # No stored time is later than this (Unix seconds), so that a payload packs alike whenever its
@@ -64,12 +73,15 @@ function(varnock_add_payload target source)
 
     set(consent "")
     if(ARG_UNATTENDED)
-        file(CONFIGURE OUTPUT ${dir}/consent.bin CONTENT "UNATTENDED" NEWLINE_STYLE UNIX)
-        set(consent "${VARNOCK_PAYLOAD_ID} IDH_UNATTENDED \"${dir}/consent.bin\"\n")
+        # file(CONFIGURE) would end it with a line feed; rewritten only when it differs, so the
+        # resources are not compiled again on every configure.
+        file(WRITE ${dir}/consent.new "${VARNOCK_CONSENT_TEXT}")
+        file(COPY_FILE ${dir}/consent.new ${dir}/consent.bin ONLY_IF_DIFFERENT)
+        set(consent "${VARNOCK_PAYLOAD_ID} ${VARNOCK_CONSENT_TYPE} \"${dir}/consent.bin\"\n")
     endif()
     set(rc ${dir}/payload.rc)
     file(GENERATE OUTPUT ${rc}
-        CONTENT "#include <windows.h>\nLANGUAGE LANG_JAPANESE, SUBLANG_DEFAULT\n${VARNOCK_PAYLOAD_ID} IDH_FILE \"${archive}\"\n${VARNOCK_PAYLOAD_ID} IDH_DIGEST \"${digest}\"\n${consent}")
+        CONTENT "#include <windows.h>\nLANGUAGE LANG_JAPANESE, SUBLANG_DEFAULT\n${VARNOCK_PAYLOAD_ID} ${VARNOCK_FILE_TYPE} \"${archive}\"\n${VARNOCK_PAYLOAD_ID} ${VARNOCK_DIGEST_TYPE} \"${digest}\"\n${consent}")
     target_sources(${target} PRIVATE ${rc})
     set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${archive_depends};${digest}")
     add_custom_target(${target}_payload DEPENDS ${archive_depends} ${digest})

@@ -21,12 +21,10 @@ class CVarnockDlg : public CDialog {
 public:
     explicit CVarnockDlg(CDialog* parent = nullptr);
 
-    // The completion code the dialog reported: 0 after success, 1 to 9 after a failure (a
-    // code outside 0 to 9 reported as 3, whose text it showed). UPDATE_ERR_INTERNAL until
-    // the completion message has arrived (the dialog could not be created, for instance).
-    int GetCompletionCode() const { return m_completionCode; }
-    // The process exit status for that code and the setup program's exit code
-    // (dialogs/ExitStatus.h).
+    // The process exit status (dialogs/ExitStatus.h) for the completion code the dialog
+    // reported (0 after success, 1 to 9 after a failure; a code outside 0 to 9 reported as 3,
+    // whose text it showed; UPDATE_ERR_INTERNAL until the completion message has arrived, when
+    // the dialog could not be created, for instance) and the setup program's exit code.
     int GetExitStatus() const;
 
 protected:

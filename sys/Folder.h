@@ -35,35 +35,50 @@ int IsLink(const char* path);
 // Paths must be absolute (drive letter or UNC).
 int MakePath(const char* path);
 
-// DeleteTree removes `folder` with all its contents, files before their folder. Every entry is
-// removed except the listing's own "." and "..": folders whose names begin with a dot (".cache")
-// are emptied and removed like any other. A folder that is a link (a reparse point) is removed as a
-// link and the folder it points at is not entered; a file link is removed itself, never what it
-// points at (Wine shows a host's link to a file as that file, and removes the file). Each file is
-// removed through one handle; a read-only bit is cleared on that handle and, for a file with other
-// names (hard links), set again before the handle closes, so only the name goes and the other names
-// keep their attributes. A read-only folder has its bit cleared for its removal and set again when
-// the removal fails.
+// DeleteTree removes `folder` with all its contents, files before their folder, by one pass of
+// the walk in sys/TreeWalk.h: from the folder that holds it on, every entry is opened relative
+// to its folder's handle by its own UTF-16 name and checked through that handle, so a name with
+// no code page 932 form, a path of any length and a link put in an entry's place while the call
+// runs are all met; folders are entered down to TREE_WALK_MAX_DEPTH levels. Every entry is
+// removed except the listing's own "." and "..": folders whose names begin with a dot
+// (".cache") go like any other.
+//
+// Links. Windows opens a link as itself: a link inside the tree (to a folder or to a file) is
+// removed as a link, and what it points at is never entered nor touched. Wine 8 opens what a
+// host's symbolic link points at: a host link to a folder is then left in place
+// (ERROR_STOPPED_ON_SYMLINK) with its target whole; a host link to a file is shown as that file,
+// and removing it removes the file it points at while the link stays.
+//
+// Read-only entries. Where the system takes the POSIX disposition (Windows 10 1809 and later on
+// NTFS), a name goes at once, read-only or not, and the attributes other names of the file share
+// are not touched. Where it does not (Wine 8, FAT, ReFS, older Windows), a read-only bit is
+// cleared on the entry's handle and set again when the deletion fails and, for a file with other
+// names (hard links), before the handle closes, so only the name goes; the name goes when the
+// last handle to it closes.
 //
 // Returns 1 when the listing of the folder ran to its end, whether or not the folder itself
 // could be removed, and 0 when:
 //   - `folder` is null, 3 bytes or shorter (a drive root such as C:\ is never emptied),
-//     FOLDER_PATH_SIZE bytes or longer, or ends in a lead byte: nothing is touched;
-//   - the folder cannot be listed: it does not exist, or its path with "\*" is longer than the
-//     ANSI listing takes (MAX_PATH), though files inside it may have longer paths;
-//   - a sub-folder's removal returned 0: the call stops there, whatever `continueOnError`;
+//     FOLDER_PATH_SIZE bytes or longer, or ends in a lead byte (ERROR_INVALID_PARAMETER), or
+//     names a link (ERROR_STOPPED_ON_SYMLINK) or a file (ERROR_DIRECTORY): nothing is touched;
+//   - the folder does not exist (ERROR_PATH_NOT_FOUND), is marked for deletion already
+//     (ERROR_DELETE_PENDING), or cannot be opened or listed;
+//   - a sub-folder cannot be opened or listed, or lies deeper than TREE_WALK_MAX_DEPTH
+//     (ERROR_FILENAME_EXCED_RANGE: it is not entered): the call stops there, whatever
+//     `continueOnError`;
 //   - `continueOnError` is 0 and a file (or a link) cannot be deleted: the call stops there.
-// With `continueOnError` non-zero, files that cannot be deleted are passed over and left
-// in place with their folders. An entry whose path would not fit in FOLDER_PATH_SIZE bytes
-// counts as one that cannot be deleted. Entries deleted before a failure stay deleted; one
-// that could not be deleted stays with its attributes as they were.
+// With `continueOnError` non-zero, files that cannot be deleted are passed over and left in place
+// with their folders. An entry that is gone before it can be deleted (deleted, or marked for
+// deletion, by someone else) counts as deleted. Entries deleted before a failure stay deleted;
+// one that could not be deleted stays with its attributes as they were.
 //
-// When it returns, GetLastError() gives the system error of the last step that failed on its own
-// account, or 0 (ERROR_SUCCESS) when none failed: a file or link that could not be deleted
-// (ERROR_SHARING_VIOLATION for one held open, say), an entry whose path does not fit
-// (ERROR_FILENAME_EXCED_RANGE), a folder that could not be listed (ERROR_PATH_NOT_FOUND for a
-// missing one), or a folder that could not be removed although everything listed in it was deleted
-// (ERROR_DIR_NOT_EMPTY when a name marked for deletion is still open with delete sharing elsewhere,
-// or something new appeared in it). A folder that keeps something that could not be deleted is not
-// tried, so it adds no error of its own. A path refused as above gives ERROR_INVALID_PARAMETER.
+// When it returns, GetLastError() gives the first failure that is not a brief hold, else the
+// first brief hold, or 0 (ERROR_SUCCESS) when nothing failed. Brief holds are what a scanner or
+// an indexer holding a file gives for a while: ERROR_SHARING_VIOLATION (a file open without delete
+// sharing), ERROR_ACCESS_DENIED, ERROR_DIR_NOT_EMPTY (a folder that keeps a name marked for
+// deletion that someone still holds open, or something new). Other failures: those above, an
+// entry listed as a link that the system opens as something else or an entry replaced between its
+// listing and its opening (ERROR_STOPPED_ON_SYMLINK: left alone), ERROR_NOT_ENOUGH_MEMORY. A
+// folder that keeps something that could not be deleted is not tried, so it adds no error of its
+// own.
 int DeleteTree(const char* folder, int continueOnError);

@@ -7,6 +7,7 @@
 #include "base/CString.h"
 #include "log/Log.h"
 #include "sys/Folder.h"
+#include "sys/FullPath.h"
 #include "sys/NamedMutex.h"
 #include "sys/Path.h"
 #include "sys/PrivateFolder.h"
@@ -14,6 +15,7 @@
 #include "sys/Registry.h"
 #include "sys/RemoveTree.h"
 #include "sys/Resource.h"
+#include "update/CrashCode.h"
 #include "update/PayloadCheck.h"
 #include "update/UpdateResult.h"
 
@@ -62,13 +64,6 @@ int EnsureBackslash(char* buffer, size_t capacity) {
     return HasTrailingBackslash(buffer);
 }
 
-// An NTSTATUS error value (0xC0000000 to 0xCFFFFFFF) as exit code: the process ended by an
-// exception (access violation, stack overflow, heap corruption, fail-fast), never by its own
-// choice.
-int IsCrashCode(DWORD exitCode) {
-    return (exitCode & 0xF0000000u) == 0xC0000000u;
-}
-
 // What a step leaves: UPDATE_OK to go on, else the code to report with its detail.
 struct Outcome {
     int code;
@@ -99,9 +94,10 @@ struct RunPaths {
 // deleted through a link, a leftover is removed first (waiting out a brief hold), and the
 // folder is created anew with a descriptor that lets only administrators and SYSTEM change it.
 // Returns 0, or the system error to report: ERROR_STOPPED_ON_SYMLINK when TMP or the work
-// folder is a link; the removal's error when a leftover is still held (32, 5 or 145: what
-// remains of it stays, unused); else the creation's error (ERROR_ALREADY_EXISTS when someone
-// made the folder in between).
+// folder is a link; RemoveTree's error when a leftover cannot be removed (32, 5, 145 or 303 for
+// a hold that lasted, 681 for a link inside that is not removed as a link, 206 beyond the walk's
+// depth: what remains of it stays, unused); else the creation's error (ERROR_ALREADY_EXISTS when
+// someone made the folder in between).
 DWORD MakeFreshWorkFolder(const char* temp, const char* work) {
     if (IsLink(temp) || IsLink(work))
         return ERROR_STOPPED_ON_SYMLINK;
@@ -138,12 +134,12 @@ Outcome LocateProduct(RunPaths* paths) {
     CString server;
     if (!ReadRegString(HKEY_LOCAL_MACHINE, kServerKey, kPathValue, server) || server.IsEmpty())
         return Fail(UPDATE_ERR_NOT_SERVER);
-    char* product = paths->product;
-    product[0] = '\0';
-    // A value ending in half a double-byte character would send the separator search past it.
-    if (!AppendText(product, kPathSize, server) || EndsInLeadByte(product))
-        return Fail(UPDATE_ERR_INTERNAL);
     SetStepPos(1);
+    // The value as Windows reads it (doubled separators as one, "." and ".." resolved), so the
+    // folders derived from it can be made; a relative or cut one is refused.
+    char* product = paths->product;
+    if (!CanonicalPath(server, product, kPathSize))
+        return Fail(UPDATE_ERR_INTERNAL);
     if (HasTrailingBackslash(product))
         product[strlen(product) - 1] = '\0';
     unsigned char* last = _mbsrchr(reinterpret_cast<unsigned char*>(product), '\\');
@@ -230,9 +226,16 @@ Outcome ExtractPayload(RunPaths* paths) {
 // (step bar 5). The fallback is for a program that cannot be started, not for one that crashed.
 Outcome RunSetupProgram(RunPaths* paths) {
     DWORD exitCode = 0;
-    if (!RunSetup(paths->work, kSetupName, &exitCode) &&
-        !RunSetup(paths->work, kFallbackName, &exitCode))
-        return Fail(UPDATE_ERR_SETUP, static_cast<LPARAM>(static_cast<int>(GetLastError())));
+    if (!RunSetup(paths->work, kSetupName, &exitCode)) {
+        DWORD primaryError = GetLastError();
+        if (!RunSetup(paths->work, kFallbackName, &exitCode)) {
+            // A fallback that is not there says nothing: the primary's failure is the cause.
+            DWORD error = GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+                error = primaryError;
+            return Fail(UPDATE_ERR_SETUP, static_cast<LPARAM>(static_cast<int>(error)));
+        }
+    }
     g_setupExitCode = exitCode;
     if (IsCrashCode(exitCode))
         return Fail(UPDATE_ERR_SETUP_CRASHED, static_cast<LPARAM>(static_cast<int>(exitCode)));

@@ -14,8 +14,8 @@ enum UpdateResult {
     UPDATE_ERR_SETUP = 6,         // neither setup program could be run; lParam: system error
     UPDATE_ERR_NO_FEATURE = 7,    // the client feature folder does not exist
     UPDATE_ERR_BUSY = 8,          // another update holds the update lock; lParam 0
-    UPDATE_ERR_SETUP_CRASHED = 9  // the setup program ended by an exception (an NTSTATUS error,
-                                  // 0xC0000000..0xCFFFFFFF); lParam: its exit code
+    UPDATE_ERR_SETUP_CRASHED = 9  // the setup program ended by an exception (IsCrashCode,
+                                  // update/CrashCode.h); lParam: its exit code
 };
 
 #define UPDATE_RESULT_COUNT 10

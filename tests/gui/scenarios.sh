@@ -299,6 +299,20 @@ enter-no)
 yes)
     whole_update Varnock.exe
     ;;
+odd-leftover)
+    # A work folder an earlier setup program left, with names that have no code page 932 form
+    # and a chain of folders past 259 bytes: it is removed, and this run and the next update.
+    leftover=$(unix_of "$product_tmp")/WUTMP
+    chain=$leftover/x$(printf '/%060d' 1 2 3 4 5)
+    mkdir -p "$leftover/sub" "$chain"
+    touch "$leftover/한국어.txt" "$leftover/sub/emoji-😀.txt" "$chain/deep.txt"
+    for run in first next; do
+        echo "-- the $run run"
+        rm -f "$(unix_of "$temp")/Varnock_Log.txt"
+        steps_seen=()
+        whole_update Varnock.exe
+    done
+    ;;
 signed)
     # Signed with a throw-away certificate (PEM, then PKCS#12 with its password): it verifies,
     # fpack embed refuses it, and it updates like the unsigned program.
@@ -396,10 +410,13 @@ restart)
     expect_log $((${#LOG[@]} - 1)) 'VarnockDlg.cpp 197' 'スレッド終了 wParam = 0 , lParam = 0 .'
     ;;
 crash)
-    # A setup program that dies of an access violation is no success; the work folder stays.
+    # A setup program that dies of an access violation, or of an unhandled .NET exception, is no
+    # success; the work folder stays.
     update_with_setup_exiting 0xC0000005
     expect_failure 9 -1073741819 'サブプログラムが異常終了しました。'
     [ -e "$(unix_of "$product_tmp")/WUTMP/Brennick.exe" ] || fail "the work folder was removed"
+    update_with_setup_exiting 0xE0434352
+    expect_failure 9 -532462766 'サブプログラムが異常終了しました。'
     ;;
 not-server)
     install
@@ -567,6 +584,70 @@ disk-full)
     expect_failure 4 112 'ファイルの展開に失敗しました。'
     [ -d "$small_volume/TOLVANE/TMP/WUTMP" ] || fail "no work folder on the small volume"
     expect_eq "what the work folder holds" "$(ls -A "$small_volume/TOLVANE/TMP/WUTMP")" ""
+    ;;
+made-unattended)
+    # The unattended program as `make PAYLOAD=... UNATTENDED=1` builds it: its consent is the
+    # exact bytes, it installs where nobody can answer, and a failure is its code.
+    consent=$VARNOCK_BIN/../tests/gui/VarnockUnattended.payload/consent.bin
+    expect_eq "consent bytes" "$(od -An -c "$consent" | tr -s ' ')" ' U N A T T E N D E D'
+    install
+    printf '[Agent]\r\nVersion=2.3.1\r\n' >"$(unix_of "$client")/TV/CLI/wuclient.ini"
+    launch_hidden VarnockUnattended.exe
+    expect_exit 0 60000
+    expect_installed
+    log_lines
+    expect_log 1 'Varnock.cpp 55' '無人実行のため、確認なしでアップデートします。'
+    expect_update_log 2
+    install "$server" "$client" no-feature
+    rm -rf "$(unix_of "$client")/TV"
+    launch_hidden VarnockUnattended.exe
+    expect_exit 7 60000
+    ;;
+locale)
+    # A server whose system locale is English (code page 1252) and whose InstallPath has a doubled
+    # separator: the program still asks in Japanese, installs the names whose second byte is 0x5C
+    # under their own names, and logs the path as Windows reads it.
+    install "$root"'\TOLVANE\\BaseSrv'
+    printf '[Agent]\r\nVersion=2.3.1\r\n' >"$(unix_of "$client")/TV/CLI/wuclient.ini"
+    launch Varnock.exe LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
+    answer_yes
+    final_box 'ソフトウェアのアップデートが正常に終了しました。' information
+    finish 0
+    expect_installed
+    for file in "$(unix_of "$server")/データ表/更新一覧表.csv" "$(unix_of "$client")/TV/CLI/ソフト/説明.txt"; do
+        [ -f "$file" ] || fail "not installed: $file"
+    done
+    echo "ok: names with trail bytes 0x5C installed"
+    log_lines
+    expect_log 0 'Varnock.cpp 53' "$banner"
+    expect_update_log 1
+    ;;
+code-page)
+    # Where Windows ignores the manifest's code page (systems before Server 2022), a process in
+    # code page 1252 refuses at once, in Japanese and English, and updates nothing; where nobody
+    # can answer, it only logs.
+    install
+    legacy=$work/VarnockLegacy.exe
+    cp "$VARNOCK_BIN/Varnock.exe" "$legacy"
+    perl -0777 -i -pe 's/(<activeCodePage [^>]*>)ja-JP</${1}en-US</ or die' "$legacy" ||
+        fail "no code page in the manifest"
+    launch "$legacy" LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
+    must window "$CAPTION" 15000 -1000
+    B=${R[0]}
+    must box "$B"
+    shot refusal
+    [[ ${R[0]} == *'コードページ 932（日本語）'*'1252'*'This update runs only with code page 932'*'1252'* ]] ||
+        fail "refusal text: [${R[0]}]"
+    expect_eq "refusal icon" "${R[1]}" exclamation
+    finish 10
+    launch_hidden "$legacy" LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
+    expect_exit 10
+    log_lines
+    expect_eq "log lines" "${#LOG[@]}" 4
+    for line in 1 3; do
+        expect_log $line 'Varnock.cpp 56' 'コードページ 1252 では動作できないため、アップデートを行いませんでした。'
+    done
+    [ ! -e "$(unix_of "$product_tmp")" ] || fail "the work folder was created"
     ;;
 scale)
     # The dialog at 96 and 144 DPI: the banner grows with it and fills the same share of its

@@ -1,6 +1,8 @@
 #include "sys/Path.h"
+#include "sys/FullPath.h"
 
 #include <string.h>
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
@@ -69,4 +71,30 @@ TEST(Path, TruncatedCharacterAtTheEnd) {
     EXPECT_EQ(0, EndsInLeadByte("C:\\表"));
     EXPECT_EQ(0, EndsInLeadByte("abc"));
     EXPECT_EQ(0, EndsInLeadByte(NULL));
+}
+
+// Values that installers write by joining strings read as Windows reads them; anything not
+// fully qualified is refused rather than resolved against the current folder.
+TEST(Path, CanonicalFormOfAnAbsolutePath) {
+    char out[MAX_PATH];
+    const char* same[][2] = {
+        {"C:\\Program Files\\TOLVANE\\\\BaseSrv", "C:\\Program Files\\TOLVANE\\BaseSrv"},
+        {"C:/TOLVANE//BaseSrv/", "C:\\TOLVANE\\BaseSrv\\"},
+        {"C:\\TOLVANE\\.\\x\\..\\BaseSrv", "C:\\TOLVANE\\BaseSrv"},
+        {"C:\\ソ表\\\\能\\BaseSrv", "C:\\ソ表\\能\\BaseSrv"},
+        {"C:\\表\\x\\\\表\\\\", "C:\\表\\x\\表\\"},
+        {"\\\\server\\share\\\\BaseSrv", "\\\\server\\share\\BaseSrv"},
+    };
+    for (const auto& pair : same) {
+        ASSERT_EQ(1, CanonicalPath(pair[0], out, sizeof out)) << pair[0];
+        EXPECT_STREQ(pair[1], out);
+    }
+    for (const char* refused : {"BaseSrv", "TOLVANE\\BaseSrv", "C:BaseSrv", "\\BaseSrv",
+                                "\\\\?\\C:\\BaseSrv", "\\\\.\\C:\\BaseSrv", "", "C:\\\x95"}) {
+        strcpy(out, "x");
+        EXPECT_EQ(0, CanonicalPath(refused, out, sizeof out)) << refused;
+        EXPECT_STREQ("", out);
+    }
+    EXPECT_EQ(0, CanonicalPath("C:\\TOLVANE\\BaseSrv", out, 8));
+    EXPECT_EQ(0, CanonicalPath(NULL, out, sizeof out));
 }

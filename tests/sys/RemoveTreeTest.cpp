@@ -90,3 +90,17 @@ TEST_F(RemoveTreeTest, StopsAtALink) {
     EXPECT_TRUE(waits.empty());
     RemoveHostLink(link);
 }
+
+// A top folder another handle holds (with delete sharing) is removed all the same: at once where
+// its name goes with the marking handle (POSIX disposition, Wine 8), after a wait for the holder
+// where it stays marked until the holder lets go.
+TEST_F(RemoveTreeTest, WaitsOutAHoldOnTheTopFolder) {
+    holder.Reset(CreateFileA(tree.c_str(), FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL));
+    ASSERT_TRUE(holder.IsValid());
+    releaseAt = 3;
+    EXPECT_EQ(0u, RemoveTree(tree.c_str()));
+    EXPECT_FALSE(PathExists(tree));
+    EXPECT_LE(waits.size(), 3u);
+}

@@ -1,4 +1,4 @@
-// The worker with a payload that holds no setup program.
+// The worker with a payload whose Brennick.exe is no program and that holds no Olvatine.exe.
 #include "WorkerHarness.h"
 
 #include "update/UpdateResult.h"
@@ -6,11 +6,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-TEST(WorkerNoSetup, ReportsSixWithTheSystemErrorAndLeavesTheWorkFolder) {
+// The missing fallback says nothing: the detail is why the primary could not start.
+TEST(WorkerNoSetup, ReportsSixWithThePrimarysErrorAndLeavesTheWorkFolder) {
     const std::string work = InstallProduct();
     WorkerRun run = RunWorker();
     EXPECT_EQ(UPDATE_ERR_SETUP, run.code);
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, run.detail);
+    EXPECT_EQ(ERROR_BAD_EXE_FORMAT, run.detail);
     EXPECT_EQ(4, run.stepPos);
     EXPECT_EQ(1000, run.filePos);
     EXPECT_TRUE(Exists(work + "WU.TPK"));
