@@ -1,6 +1,8 @@
 #include "dialogs/VarnockDlg.h"
 
 #include "dialogs/AboutDlg.h"
+#include "dialogs/BarNames.h"
+#include "dialogs/Banner.h"
 #include "dialogs/CompletionText.h"
 #include "dialogs/ExitStatus.h"
 #include "progress/Progress.h"
@@ -54,6 +56,8 @@ BOOL CVarnockDlg::OnInitDialog() {
     g_hStepBar = GetDlgItem(IDC_STEP_BAR);
     g_hFileBar = GetDlgItem(IDC_FILE_BAR);
     g_hFileLabel = GetDlgItem(IDC_FILE_LABEL);
+    NameProgressBars(g_hStepBar, g_hFileBar);
+    m_banner.Fit(BannerControl(m_hWnd), BANNER_WIDTH_DLU, BANNER_HEIGHT_DLU);
 
     if (!AfxBeginThread(UpdateWorker, nullptr)) {
         PostMessageA(m_hWnd, WM_UPDATE_DONE, UPDATE_ERR_THREAD,

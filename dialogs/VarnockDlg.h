@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/CDialog.h"
+#include "framework/ScaledBitmap.h"
 #include "base/CString.h"
 
 #include <windows.h>
@@ -28,8 +29,9 @@ public:
 
 protected:
     // Adds the About item to the system menu, sets the icons and the title, stores the
-    // handles of progress/Progress.h and starts UpdateWorker; when the thread cannot start,
-    // posts WM_UPDATE_DONE with UPDATE_ERR_THREAD and the system's error code to itself.
+    // handles of progress/Progress.h, names the bars (dialogs/BarNames.h), fits the banner to
+    // its control at the dialog's scale and starts UpdateWorker; when the thread cannot
+    // start, posts WM_UPDATE_DONE with UPDATE_ERR_THREAD and the system's error code to itself.
     BOOL OnInitDialog() override;
     // Enter, Escape, the close box, Alt+F4 and Close on the system menu: nothing happens.
     void OnOK() override;
@@ -50,4 +52,5 @@ private:
 
     HICON m_hIcon;
     int m_completionCode;
+    CScaledBitmap m_banner; // the banner's picture at the dialog's scale
 };

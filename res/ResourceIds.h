@@ -9,6 +9,8 @@
 #define IDS_DONE 104           // string: the success message
 #define IDR_MAINFRAME 128      // icon: the application icon (32x32, 16 colours)
 #define IDB_BANNER 129         // bitmap: the progress dialog's banner (380x125, 256 colours)
+#define BANNER_WIDTH_DLU 217   // the banner control's size in the progress dialog, dialog units
+#define BANNER_HEIGHT_DLU 83
 
 #define IDC_STEP_BAR 1000   // progress bar: the steps of the update
 #define IDC_FILE_BAR 1001   // progress bar: the files extracted

@@ -47,11 +47,34 @@ cleanup() {
         drv kill >/dev/null 2>&1 || true
         driver_stop
     fi
+    [ -z "$dpi_changed" ] || set_dpi 96
     if [ $status -ne 0 ] || [ $failed -ne 0 ]; then
         echo "screenshots: $SHOT_DIR"
     fi
 }
 trap cleanup EXIT
+
+# set_dpi DPI: the display's scale for the programs started from now on. Wine reads LogPixels
+# when its server starts, so the server restarts; the driver stops with it. Other Wine tests
+# must not run meanwhile.
+dpi_changed=""
+set_dpi() {
+    driver_stop
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    wineserver -k
+    wineserver -w
+    # As scripts/run-tests starts them: persistent, and Wine's services and the desktop detached
+    # from the test's output. The desktop is waited for, so that no later stop of the server
+    # catches it starting (it would then stay and hold the test's files open).
+    wineserver -p </dev/null >/dev/null 2>&1
+    wine cmd /c exit </dev/null >/dev/null 2>&1
+    wine explorer /desktop=Default,"$VARNOCK_SCREEN" </dev/null >/dev/null 2>&1 &
+    for _ in $(seq 1 100); do
+        xwininfo -root -children 2>/dev/null | grep -q '"Default - Wine desktop"' && break
+        sleep 0.1
+    done
+    dpi_changed=$([ "$1" == 96 ] || echo yes)
+}
 
 driver_start
 
@@ -625,6 +648,58 @@ code-page)
         expect_log $line 'Varnock.cpp 56' 'コードページ 1252 では動作できないため、アップデートを行いませんでした。'
     done
     [ ! -e "$(unix_of "$product_tmp")" ] || fail "the work folder was created"
+    ;;
+scale)
+    # The dialog at 96 and 144 DPI: the banner grows with it and fills the same share of its
+    # width, the texts fit, both bars carry their names. The screenshots of both scales (the
+    # dialog, the About box, the final message) stay in the shots folder.
+    install
+    declare -A banner width
+    for dpi in 96 144; do
+        set_dpi $dpi
+        driver_start
+        rm -f "$(unix_of "$release")" "$(unix_of "$setup_record")"
+        launch VarnockSlow.exe
+        answer_yes
+        wait_for_setup
+        shot "dialog-$dpi-dpi"
+        must bitmap 129
+        bitmap_size="${R[0]}x${R[1]}"
+        must rect "$D" -1
+        banner[$dpi]="${R[2]}x${R[3]}"
+        width[$dpi]=${R[4]}
+        echo "   $dpi DPI: banner at ${R[0]},${R[1]} ${banner[$dpi]} (bitmap $bitmap_size) in a client area ${R[4]}x${R[5]}"
+        for what in "wait text:-1:1" "file label:1002:0"; do
+            IFS=: read -r name id nth <<<"$what"
+            must fit "$D" 102 "$id" "$nth"
+            [ "${R[0]}" -le "${R[1]}" ] || fail "$dpi DPI: the $name is cut (${R[0]} > ${R[1]} pixels)"
+        done
+        for bar in "1000:全体の進行状況" "1001:ファイルの展開状況"; do
+            must name "$D" "${bar%%:*}"
+            expect_eq "$dpi DPI: name of bar ${bar%%:*} (read through ${R[1]})" "${R[0]}" "${bar#*:}"
+        done
+        must post "$D" 0x112 0x10 0
+        must window "$ABOUT_CAPTION" 5000
+        A=${R[0]}
+        shot "about-$dpi-dpi"
+        must fit "$A" 100 65535 1 # a DIALOG template keeps -1 as a WORD
+        [ "${R[0]}" -le "${R[1]}" ] || fail "$dpi DPI: the About box's version line is cut"
+        must click "$A" 1
+        must gone "$A" 3000
+        touch "$(unix_of "$release")"
+        final_box 'ソフトウェアのアップデートが正常に終了しました。' information
+        finish 0
+    done
+    expect_eq "banner at 96 DPI" "${banner[96]}" "$bitmap_size"
+    IFS=x read -r bw bh <<<"$bitmap_size"
+    IFS=x read -r w96 h96 <<<"${banner[96]}"
+    IFS=x read -r w144 h144 <<<"${banner[144]}"
+    # At 144 DPI the same share of the dialog's width and the bitmap's shape, to a pixel.
+    share=$((w96 * width[144] - w144 * width[96]))
+    shape=$((h144 * bw - bh * w144))
+    [ "${share#-}" -le "${width[96]}" ] && [ "${shape#-}" -le "$bw" ] ||
+        fail "the banner is ${banner[144]} in ${width[144]} pixels at 144 DPI, ${banner[96]} in ${width[96]} at 96"
+    echo "ok: the banner fills the same share of the dialog's width"
     ;;
 *)
     echo "unknown scenario $scenario" >&2

@@ -18,6 +18,14 @@
 //   gone HWND TIMEOUT_MS               wait until the window no longer exists
 //   text HWND [ID]                     title of a window, or text of its control ID
 //   bar HWND ID                        a progress bar                  -> ok POS LOW HIGH
+//   name HWND ID                       a control's accessible name through oleacc, or its
+//                                      window text where oleacc serves no object
+//                                                                      -> ok NAME oleacc|text
+//   rect HWND ID [N]                   the N+1st control ID (default the first): its place
+//                                      and size in the dialog's client area, and that area's
+//                                      size                            -> ok X Y W H CW CH
+//   bitmap ID                          the size of bitmap resource ID of the program
+//                                      launched last                   -> ok W H
 //   box HWND                           a message box                   -> ok TEXT ICON BUTTONS
 //                                      ICON: question|exclamation|information|error|none|
 //                                      unknown; BUTTONS: id=text,... of the visible buttons
@@ -34,10 +42,12 @@
 //   exit TIMEOUT_MS                    wait for the launched process   -> ok EXITCODE
 //   kill                               end the launched process
 //   quit
-// Takes no screenshots: the tests take them with ImageMagick.
+// Takes no screenshots: the tests take them with ImageMagick. The driver declares itself
+// DPI-aware, so that it reads the windows of an aware program in their own pixels.
 #include <windows.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <ctype.h>
 #include <stdint.h>
@@ -395,6 +405,73 @@ void CommandBar(const std::vector<std::string>& args) {
     Ok(std::to_string(pos) + "\t" + std::to_string(low) + "\t" + std::to_string(high));
 }
 
+// The accessible name oleacc serves for `control`'s client object; false when it serves none.
+bool AccessibleName(HWND control, std::string* name) {
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
+                                          __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&object))) ||
+        !object)
+        return false;
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR text = nullptr;
+    HRESULT result = object->get_accName(self, &text);
+    object->Release();
+    bool found = result == S_OK && text;
+    if (found)
+        *name = Narrow(text);
+    SysFreeString(text);
+    return found;
+}
+
+void CommandName(const std::vector<std::string>& args) {
+    if (args.size() < 3)
+        return Fail("usage: name HWND ID");
+    HWND control = GetDlgItem(Window(args[1]), static_cast<int>(Number(args[2])));
+    if (!control)
+        return Fail("no such control");
+    std::string name;
+    if (AccessibleName(control, &name))
+        return Ok(Escape(name) + "\toleacc");
+    Ok(Escape(WindowText(control)) + "\ttext");
+}
+
+void CommandRect(const std::vector<std::string>& args) {
+    if (args.size() < 3)
+        return Fail("usage: rect HWND ID [N]");
+    HWND dialog = Window(args[1]);
+    HWND control =
+        NthChild(dialog, static_cast<int>(Number(args[2])), args.size() > 3 ? Number(args[3]) : 0);
+    RECT place, client;
+    if (!control || !GetWindowRect(control, &place) || !GetClientRect(dialog, &client))
+        return Fail("no such control");
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+    Ok(std::to_string(place.left) + "\t" + std::to_string(place.top) + "\t" +
+       std::to_string(place.right - place.left) + "\t" + std::to_string(place.bottom - place.top) +
+       "\t" + std::to_string(client.right) + "\t" + std::to_string(client.bottom));
+}
+
+void CommandBitmap(const std::vector<std::string>& args) {
+    if (args.size() < 2)
+        return Fail("usage: bitmap ID");
+    HMODULE module = LoadLibraryExW(g_program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HANDLE image = module ? LoadImageW(module, MAKEINTRESOURCEW(Number(args[1])), IMAGE_BITMAP, 0,
+                                       0, LR_DEFAULTCOLOR)
+                          : nullptr;
+    BITMAP size = {};
+    bool read = image && GetObjectW(image, sizeof size, &size);
+    if (image)
+        DeleteObject(image);
+    if (module)
+        FreeLibrary(module);
+    if (!read)
+        return Fail("no such bitmap");
+    Ok(std::to_string(size.bmWidth) + "\t" + std::to_string(size.bmHeight));
+}
+
 // Which standard icon a message box shows: its icon control's pixels on screen against each
 // standard icon drawn here on the same background. The icons are the system's own, the same
 // in every process of the prefix.
@@ -711,6 +788,8 @@ std::vector<std::string> Split(const std::string& line) {
 } // namespace
 
 int main() {
+    SetProcessDPIAware();
+    CoInitialize(nullptr);
     std::string line;
     int c;
     for (;;) {
@@ -736,6 +815,12 @@ int main() {
             CommandBar(args);
         else if (command == "fit")
             CommandFit(args);
+        else if (command == "name")
+            CommandName(args);
+        else if (command == "rect")
+            CommandRect(args);
+        else if (command == "bitmap")
+            CommandBitmap(args);
         else if (command == "box")
             CommandBox(args);
         else if (command == "click")
