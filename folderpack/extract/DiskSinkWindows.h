@@ -75,8 +75,9 @@ public:
     // With `overwrite` 1 an existing target is replaced; with 0 `listener` is asked, and without
     // a listener it is refused. `listener` (not owned; may be null) hears of the progress.
     // `root` null: each entry lands on the reader's path (its prefix and name); otherwise on
-    // `root` (an absolute folder, kept, not copied; shorter than FP_PATH_BUFFER_SIZE) followed by
-    // the name, so the reader's prefix only measures the names.
+    // `root` (an absolute folder, kept, not copied) followed by the name, so the reader's prefix
+    // only measures the names; a root of FP_PATH_BUFFER_SIZE bytes or more makes every entry
+    // fail with FP_ERR_LIMIT, nothing created.
     FpDiskSinkWindows(int overwrite, FpDiskListener* listener, const char* root = nullptr)
         : m_overwrite(overwrite), m_listener(listener), m_root(root) {}
 
