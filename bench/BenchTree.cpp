@@ -189,10 +189,36 @@ int Large(Random& random, const fs::path& root, BenchTreeStats& stats, std::stri
     return 1;
 }
 
+// 200 folders of 100 text files of 200 to 4,000 bytes each (`scale` of the folders).
+int Many(Random& random, const fs::path& root, double scale, BenchTreeStats& stats,
+         std::string& error) {
+    int folders = std::max(1, int(200 * scale));
+    for (int i = 0; i < folders; i++) {
+        char name[16];
+        snprintf(name, sizeof(name), "d%03d", i);
+        fs::path folder = root / name;
+        fs::create_directories(folder);
+        stats.folders++;
+        for (int j = 0; j < 100; j++) {
+            snprintf(name, sizeof(name), "f%03d.txt", j);
+            if (!WriteFile(folder / name, random, TEXT, 200 + random.Below(3801), stats, error))
+                return 0;
+        }
+    }
+    return 1;
+}
+
+// One incompressible file of 700 MB and one text of 300 MB (`scale` of each).
+int Gigabyte(Random& random, const fs::path& root, double scale, BenchTreeStats& stats,
+             std::string& error) {
+    return WriteFile(root / "noise.bin", random, NOISE, uint64_t(700e6 * scale), stats, error) &&
+           WriteFile(root / "text.txt", random, TEXT, uint64_t(300e6 * scale), stats, error);
+}
+
 } // namespace
 
 int GenerateBenchTree(const std::string& kind, uint64_t seed, const std::string& root,
-                      BenchTreeStats& stats, std::string& error) {
+                      BenchTreeStats& stats, std::string& error, double scale) {
     stats = BenchTreeStats();
     std::error_code code;
     if (fs::exists(root, code)) {
@@ -209,6 +235,10 @@ int GenerateBenchTree(const std::string& kind, uint64_t seed, const std::string&
         return Small(random, root, stats, error);
     if (kind == "large")
         return Large(random, root, stats, error);
+    if (kind == "many")
+        return Many(random, root, scale, stats, error);
+    if (kind == "gigabyte")
+        return Gigabyte(random, root, scale, stats, error);
     error = "unknown tree kind " + kind;
     return 0;
 }

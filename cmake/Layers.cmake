@@ -18,7 +18,7 @@ set(VARNOCK_LAYER_update base sys log folderpack/core folderpack/extract progres
 set(VARNOCK_LAYER_dialogs base framework log progress res update)
 set(VARNOCK_LAYER_app base framework log res dialogs update)
 set(VARNOCK_LAYER_tools sys folderpack/core folderpack/pack folderpack/extract)
-set(VARNOCK_LAYER_bench sys folderpack/core folderpack/pack folderpack/extract)
+set(VARNOCK_LAYER_bench folderpack/core folderpack/pack folderpack/extract update progress sys)
 
 # The layer that holds `relative` (a path below the source root, as an include names it): the
 # longest layer that is `relative` itself or one of its leading folders, or "" when none is.

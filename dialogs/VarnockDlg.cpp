@@ -104,6 +104,11 @@ HCURSOR CVarnockDlg::OnQueryDragIcon() {
 }
 
 BOOL CVarnockDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (message == WM_UPDATE_PROGRESS) {
+        ShowFileProgress(static_cast<int>(wParam), static_cast<int>(lParam));
+        *result = 0;
+        return TRUE;
+    }
     if (message != WM_UPDATE_DONE)
         return FALSE;
     *result = OnUpdateDone(wParam, lParam);

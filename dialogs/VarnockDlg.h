@@ -41,7 +41,8 @@ protected:
     // Minimised, the dialog paints its icon; otherwise the default painting.
     void OnPaint() override;
     HCURSOR OnQueryDragIcon() override;
-    // WM_UPDATE_DONE goes to OnUpdateDone; every other message to the dialog manager.
+    // WM_UPDATE_PROGRESS goes to ShowFileProgress, WM_UPDATE_DONE to OnUpdateDone; every other
+    // message to the dialog manager.
     BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
 private:

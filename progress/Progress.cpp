@@ -28,3 +28,25 @@ void SetFileRange(int n) {
 void SetFilePos(int pos) {
     SendToBar(g_hFileBar, PBM_SETPOS, static_cast<WPARAM>(pos), 0);
 }
+
+void PostFileProgress(int entryIndex, int entryCount) {
+    if (!g_hDialog || (!g_hFileBar && !g_hFileLabel))
+        return;
+    while (!PostMessageA(g_hDialog, WM_UPDATE_PROGRESS, static_cast<WPARAM>(entryIndex),
+                         static_cast<LPARAM>(entryCount))) {
+        if (GetLastError() != ERROR_NOT_ENOUGH_QUOTA || !IsWindow(g_hDialog))
+            return;
+        Sleep(1);
+    }
+}
+
+void ShowFileProgress(int entryIndex, int entryCount) {
+    if (entryIndex <= 0 || entryCount <= 0)
+        return;
+    // In 64 bits: entryIndex * 1000 overflows 32 bits from about two million entries.
+    SetFilePos(static_cast<int>(static_cast<long long>(entryIndex) * 1000 / entryCount));
+    char text[256];
+    wsprintfA(text, "ファイル展開中： %d ファイル中 %d ファイルを処理完了", entryCount, entryIndex);
+    if (g_hFileLabel)
+        SetWindowTextA(g_hFileLabel, text);
+}

@@ -17,6 +17,10 @@ extern HWND g_hFileLabel; // static text 1002, the file label (the worker sets i
 // code for 1, 4 and 6, the setup program's exit code for 9, else 0).
 #define WM_UPDATE_DONE (WM_APP + 1)
 
+// Posted to g_hDialog for every extracted entry: wParam the entry's number (1-based), lParam the
+// archive's entry count. The dialog hands both to ShowFileProgress.
+#define WM_UPDATE_PROGRESS (WM_APP + 2)
+
 // The exit code of the setup program that ran to its end, stored by the worker before it
 // posts WM_UPDATE_DONE (so whoever receives the message reads it without a lock); 0 when none
 // ran. It changes no completion code but UPDATE_ERR_SETUP_CRASHED: a caller may pass a
@@ -33,3 +37,15 @@ void SetStepRange(int n);
 void SetStepPos(int pos);
 void SetFileRange(int n);
 void SetFilePos(int pos);
+
+// The file progress of one extracted entry, from the worker: posts WM_UPDATE_PROGRESS to
+// g_hDialog and returns without waiting for the dialog's thread. While the dialog's queue is full
+// (10,000 posted messages on Windows) it waits for room, so no count is dropped. Does nothing
+// without a file bar and a label (a run without a dialog) or without g_hDialog.
+void PostFileProgress(int entryIndex, int entryCount);
+
+// On the dialog's thread, for WM_UPDATE_PROGRESS: SetFilePos with entryIndex * 1000 / entryCount
+// (truncated; the last entry gives 1000) and the label's text "ファイル展開中： %d ファイル中 %d
+// ファイルを処理完了" with entryCount, then entryIndex. Does nothing for entryIndex or entryCount
+// of 0 or less.
+void ShowFileProgress(int entryIndex, int entryCount);

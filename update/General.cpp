@@ -268,12 +268,7 @@ void ProgressCallback(int entryIndex, int entryCount, int /*doneLow*/, int /*don
                       int /*totalLow*/, int /*totalHigh*/) {
     if (entryIndex == 0 || entryCount <= 0)
         return;
-    // In 64 bits: entryIndex * 1000 overflows 32 bits from about two million entries.
-    SetFilePos(static_cast<int>(static_cast<long long>(entryIndex) * 1000 / entryCount));
-    char text[256];
-    wsprintfA(text, "ファイル展開中： %d ファイル中 %d ファイルを処理完了", entryCount, entryIndex);
-    if (g_hFileLabel)
-        SetWindowTextA(g_hFileLabel, text);
+    PostFileProgress(entryIndex, entryCount);
 }
 
 UINT UpdateWorker(LPVOID /*param*/) {

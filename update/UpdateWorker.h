@@ -31,4 +31,4 @@ UINT UpdateWorker(LPVOID param);
 // Extraction callbacks handed to ExtractFolderPack.
 int OverwriteCallback(const char* path); // always 6 (IDYES): existing files are replaced
 void ProgressCallback(int entryIndex, int entryCount, int doneLow, int doneHigh, int totalLow,
-                      int totalHigh); // per-entry calls move the file bar and rewrite the label
+                      int totalHigh); // per-entry calls: PostFileProgress (progress/Progress.h)

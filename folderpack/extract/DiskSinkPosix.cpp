@@ -132,6 +132,8 @@ int FpDiskSinkPosix::BeginFile(const FpEntry& entry) {
     const char* leaf = m_parts.back().c_str();
     struct stat st;
     if (fstatat(parent, leaf, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (S_ISLNK(st.st_mode))
+            return FP_ERR_CREATE; // as on Windows: a link is neither replaced nor written through
         if (!m_overwrite)
             return FP_ERR_EXISTS;
         if (S_ISDIR(st.st_mode) || unlinkat(parent, leaf, 0) != 0)

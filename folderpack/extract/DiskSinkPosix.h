@@ -17,8 +17,9 @@ public:
     ~FpDiskSinkPosix();
 
     // FP_ERR_NAME for a name that is not valid code page 932; FP_ERR_CREATE when the destination
-    // or a folder on the way cannot be made or opened, the target is a folder or a link that cannot
-    // be removed, or the file cannot be created; FP_ERR_EXISTS as above.
+    // or a folder on the way cannot be made or opened (a link among them included), the target
+    // is a link (left as it is, whatever `overwrite`), the target is a folder, or the file cannot
+    // be created; FP_ERR_EXISTS as above.
     int BeginFile(const FpEntry& entry) override;
     // FP_ERR_WRITE when the bytes cannot be written in full.
     int Write(const unsigned char* data, uint32_t length) override;

@@ -1,6 +1,5 @@
 #include "folderpack/extract/DiskSinkWindows.h"
 
-#include <mbstring.h>
 #include <string.h>
 
 #include "folderpack/core/EntryName.h"
@@ -16,39 +15,24 @@ FILETIME ToFileTime(uint64_t value) {
     return time;
 }
 
-int IsReparsePoint(const char* path) {
-    DWORD attributes = LongGetFileAttributes(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+int IsSeparator(char c) {
+    return c == '\\' || c == '/';
 }
 
-// 1 when a folder on the entry's way below the destination, or the entry's own target, exists
-// as a link: whatever went through it would land outside the destination. The walk stops at
-// the first part that does not exist, since nothing below it can.
-int CrossesLink(const FpEntry& entry) {
-    char path[FP_PATH_BUFFER_SIZE];
-    size_t length = strlen(entry.path); // the reader keeps paths this short
-    memcpy(path, entry.path, length + 1);
-    size_t end = length;
-    for (size_t i = static_cast<size_t>(entry.name - entry.path); i < length;
-         i += FpCharLength(path + i)) {
-        if (path[i] != '\\' && path[i] != '/')
-            continue;
-        if (i + 1 == length) {
-            end = i; // a folder's final separator: the target is the name without it
-            break;
-        }
-        char separator = path[i];
-        path[i] = '\0';
-        int missing = LongGetFileAttributes(path) == INVALID_FILE_ATTRIBUTES;
-        int link = !missing && IsReparsePoint(path);
-        path[i] = separator;
-        if (link)
-            return 1;
-        if (missing)
-            return 0;
-    }
-    path[end] = '\0';
-    return IsReparsePoint(path);
+// What stands at a folder's path once MakeOrCheck is done with it.
+enum FolderState { FOLDER, LINK, NOT_A_FOLDER };
+
+// Makes the folder `path` when nothing is there, else looks at what is: a link (a reparse point,
+// never entered), a folder, or something else (a file, or nothing that could be made).
+FolderState MakeOrCheck(const char* path) {
+    if (LongCreateDirectory(path, NULL))
+        return FOLDER;
+    DWORD attributes = LongGetFileAttributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return NOT_A_FOLDER;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return LINK;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FOLDER : NOT_A_FOLDER;
 }
 
 } // namespace
@@ -67,6 +51,30 @@ int FpHandleInput::Read(void* buffer, uint32_t length) {
     return FP_OK;
 }
 
+int FpReadAheadInput::Read(void* buffer, uint32_t length) {
+    unsigned char* out = static_cast<unsigned char*>(buffer);
+    uint32_t buffered = m_end - m_start;
+    uint32_t taken = length < buffered ? length : buffered;
+    memcpy(out, m_block + m_start, taken);
+    m_start += taken;
+    if (taken == length)
+        return FP_OK;
+    out += taken;
+    length -= taken;
+    m_start = m_end = 0;
+    if (length >= m_capacity)
+        return FpHandleInput(m_archive).Read(out, length);
+    while (m_end < length) {
+        DWORD read = 0;
+        if (!ReadFile(m_archive, m_block + m_end, m_capacity - m_end, &read, NULL) || read == 0)
+            return FP_ERR_READ;
+        m_end += read;
+    }
+    memcpy(out, m_block, length);
+    m_start = length;
+    return FP_OK;
+}
+
 void FpDiskSinkWindows::Report(uint64_t done, uint64_t total) {
     if (m_listener)
         m_listener->FileProgress(done, total);
@@ -77,31 +85,96 @@ void FpDiskSinkWindows::EntryDone(int32_t index, int32_t count) {
         m_listener->EntryDone(index, count);
 }
 
+// The entry's target in m_path: the reader's path, or the root and the name. Null when it would
+// not fit.
+char* FpDiskSinkWindows::TargetPath(const FpEntry& entry, size_t* nameStart) {
+    const char* prefix = m_root ? m_root : entry.path;
+    size_t prefixLength = m_root ? strlen(m_root) : size_t(entry.name - entry.path);
+    size_t nameLength = strlen(entry.name);
+    if (prefixLength >= FP_PATH_BUFFER_SIZE || nameLength >= FP_PATH_BUFFER_SIZE)
+        return nullptr;
+    memcpy(m_path, prefix, prefixLength);
+    if (m_root && prefixLength > 0 && !FpEndsWithBackslash(m_root))
+        m_path[prefixLength++] = '\\';
+    memcpy(m_path + prefixLength, entry.name, nameLength + 1);
+    *nameStart = prefixLength;
+    return m_path;
+}
+
+int FpDiskSinkWindows::IsKnown(const char* path, size_t end) const {
+    if (end > m_knownLength || memcmp(path, m_known, end) != 0)
+        return 0;
+    // The same bytes up to `end`, a character boundary of both: m_known[end] is no trail byte.
+    return end == m_knownLength || IsSeparator(m_known[end]);
+}
+
+// Every folder of `path` from the name (at `nameStart`) up to `end` (a separator or the path's
+// end) that is not known yet is made or checked, outermost first; the destination itself is made
+// once, by MakePath, with every folder above it. FP_OK when all are folders; FP_ERR_CREATE, before
+// anything is made below it, when one is a link; 1 when one is something else or cannot be made
+// (what lands below it then fails on its own).
+int FpDiskSinkWindows::PrepareFolders(char* path, size_t nameStart, size_t end) {
+    if (m_knownLength == 0) {
+        char saved = path[nameStart];
+        path[nameStart] = '\0';
+        if (nameStart > 0)
+            MakePath(path);
+        memcpy(m_known, path, nameStart);
+        m_knownLength = nameStart;
+        path[nameStart] = saved;
+    }
+    int afterSeparator = 1; // a doubled separator ends no folder
+    for (size_t i = nameStart; i <= end; i += FpCharLength(path + i)) {
+        int boundary = i == end || IsSeparator(path[i]);
+        if (boundary && !afterSeparator && !IsKnown(path, i)) {
+            char saved = path[i];
+            path[i] = '\0';
+            FolderState state = MakeOrCheck(path);
+            path[i] = saved;
+            if (state == LINK)
+                return FP_ERR_CREATE;
+            if (state == NOT_A_FOLDER)
+                return 1;
+            memcpy(m_known, path, i);
+            m_knownLength = i;
+        }
+        afterSeparator = i < end && IsSeparator(path[i]);
+        if (i == end)
+            break;
+    }
+    return FP_OK;
+}
+
 int FpDiskSinkWindows::BeginFile(const FpEntry& entry) {
     Report(0, entry.size);
-    if (CrossesLink(entry))
+    size_t nameStart = 0;
+    char* path = TargetPath(entry, &nameStart);
+    if (!path)
+        return FP_ERR_LIMIT;
+    // The folders end at the name's last separator.
+    size_t folderEnd = nameStart;
+    for (size_t i = nameStart; path[i]; i += FpCharLength(path + i)) {
+        if (IsSeparator(path[i]))
+            folderEnd = i;
+    }
+    if (PrepareFolders(path, nameStart, folderEnd) == FP_ERR_CREATE)
         return FP_ERR_CREATE;
 
-    // The folder part: the path cut directly after its last backslash.
-    char folder[FP_PATH_BUFFER_SIZE];
-    memcpy(folder, entry.path, strlen(entry.path) + 1); // the reader keeps paths this short
-    unsigned char* last = _mbsrchr(reinterpret_cast<unsigned char*>(folder), '\\');
-    if (last) {
-        last[1] = 0;
-        MakePath(folder);
-    }
-
-    if (LongGetFileAttributes(entry.path) != INVALID_FILE_ATTRIBUTES) {
-        if (!m_overwrite && !(m_listener && m_listener->Replace(entry.path)))
-            return FP_ERR_EXISTS;
-    }
-    DWORD attributes = LongGetFileAttributes(entry.path);
-    if (attributes != INVALID_FILE_ATTRIBUTES)
-        LongSetFileAttributes(entry.path, attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
-    LongDeleteFile(entry.path);
-
-    m_output.Reset(LongCreateFile(entry.path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, NULL));
+    // A new file never replaces anything: whatever is there makes the creation fail.
+    m_output.Reset(
+        LongCreateFile(path, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL));
+    if (m_output.IsValid())
+        return FP_OK;
+    DWORD attributes = LongGetFileAttributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return FP_ERR_CREATE;
+    if (!m_overwrite && !(m_listener && m_listener->Replace(path)))
+        return FP_ERR_EXISTS;
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        LongSetFileAttributes(path, attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    LongDeleteFile(path);
+    m_output.Reset(
+        LongCreateFile(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL));
     return m_output.IsValid() ? FP_OK : FP_ERR_CREATE;
 }
 
@@ -117,8 +190,14 @@ int FpDiskSinkWindows::EndFile(const FpEntry& entry) {
     FILETIME creation = ToFileTime(entry.creationTime);
     FILETIME lastWrite = ToFileTime(entry.lastWriteTime);
     SetFileTime(m_output.Get(), &creation, NULL, &lastWrite);
+    // Attributes the new file has already are not set again: that would open it once more.
+    FILE_BASIC_INFO basic;
+    int already =
+        GetFileInformationByHandleEx(m_output.Get(), FileBasicInfo, &basic, sizeof(basic)) &&
+        basic.FileAttributes == entry.attributes;
     m_output.Close();
-    LongSetFileAttributes(entry.path, entry.attributes);
+    if (!already)
+        LongSetFileAttributes(m_path, entry.attributes);
     Report(entry.size, entry.size);
     return FP_OK;
 }
@@ -128,14 +207,16 @@ void FpDiskSinkWindows::AbortFile(const FpEntry&) {
 }
 
 int FpDiskSinkWindows::Folder(const FpEntry& entry) {
-    if (CrossesLink(entry))
+    size_t nameStart = 0;
+    char* path = TargetPath(entry, &nameStart);
+    if (!path)
+        return FP_ERR_LIMIT;
+    if (PrepareFolders(path, nameStart, strlen(path)) != FP_OK)
         return FP_ERR_CREATE;
-    MakePath(entry.path);
-    // A folder's path stays within MakePath's limit, so the plain calls serve here.
-    DWORD attributes = GetFileAttributesA(entry.path);
+    DWORD attributes = LongGetFileAttributes(path);
     if (attributes != INVALID_FILE_ATTRIBUTES)
-        SetFileAttributesA(entry.path, attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
-    OwnedHandle folder(LongCreateFile(entry.path, GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+        LongSetFileAttributes(path, attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    OwnedHandle folder(LongCreateFile(path, GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS, NULL));
     if (!folder.IsValid())
         return FP_ERR_CREATE;
@@ -143,6 +224,6 @@ int FpDiskSinkWindows::Folder(const FpEntry& entry) {
     FILETIME lastWrite = ToFileTime(entry.lastWriteTime);
     SetFileTime(folder.Get(), &creation, NULL, &lastWrite);
     folder.Close();
-    LongSetFileAttributes(entry.path, entry.attributes);
+    LongSetFileAttributes(path, entry.attributes);
     return FP_OK;
 }

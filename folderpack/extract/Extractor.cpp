@@ -44,7 +44,7 @@ private:
 FpInflater g_inflater(g_globalHeap);
 FpReadBuffer g_readBuffer(g_globalHeap);
 int g_walking = 0;
-const char* g_reason = nullptr; // of the last FILE entry's FP_ERR_WRITE
+unsigned char g_readAhead[0x10000]; // ExtractFolderPack's, over the handle it owns
 
 // Ends the stream and releases the buffers on every return from a walk.
 class WalkScope {
@@ -68,6 +68,15 @@ void ReleaseOutsideWalk() {
     }
 }
 
+// The walk over `input`, inside a WalkScope.
+int Walk(const char* destFolder, FpInput& input, FpOverwriteCallback overwrite,
+         FpProgressCallback progress) {
+    CallbackListener listener(overwrite, progress);
+    FpDiskSinkWindows sink(0, &listener);
+    FpReader reader(input, g_inflater, g_readBuffer, destFolder);
+    return reader.Walk(sink);
+}
+
 } // namespace
 
 int ExtractFolderPack(const char* destFolder, const char* archivePath,
@@ -76,44 +85,18 @@ int ExtractFolderPack(const char* destFolder, const char* archivePath,
                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL));
     if (!archive.IsValid())
         return FP_ERR_OPEN;
-    return ReadFolderPack(destFolder, archive.Get(), overwrite, progress);
+    WalkScope scope;
+    FpReadAheadInput input(archive.Get(), g_readAhead, sizeof(g_readAhead));
+    return Walk(destFolder, input, overwrite, progress);
 }
 
 int ReadFolderPack(const char* destFolder, HANDLE archive, FpOverwriteCallback overwrite,
                    FpProgressCallback progress) {
     WalkScope scope;
-    g_reason = nullptr;
     if (!IsValidHandle(archive))
         return FP_ERR_CREATE;
     FpHandleInput input(archive);
-    CallbackListener listener(overwrite, progress);
-    FpDiskSinkWindows sink(0, &listener);
-    FpReader reader(input, g_inflater, g_readBuffer, destFolder);
-    int result = reader.Walk(sink);
-    g_reason = reader.FailureReason();
-    return result;
-}
-
-int ExtractFileEntry(HANDLE archive, const char* destFolder, FpOverwriteCallback overwrite,
-                     FpProgressCallback progress) {
-    if (!g_walking)
-        g_inflater.Begin();
-    FpHandleInput input(archive);
-    CallbackListener listener(overwrite, progress);
-    FpDiskSinkWindows sink(0, &listener);
-    FpReader reader(input, g_inflater, g_readBuffer, destFolder);
-    int result = reader.ReadFileEntry(sink);
-    g_reason = reader.FailureReason();
-    ReleaseOutsideWalk();
-    return result;
-}
-
-int ExtractFolderEntry(HANDLE archive, const char* destFolder, FpProgressCallback progress) {
-    (void)progress; // a folder makes no progress report
-    FpHandleInput input(archive);
-    FpDiskSinkWindows sink(0, nullptr);
-    FpReader reader(input, g_inflater, g_readBuffer, destFolder);
-    return reader.ReadFolderEntry(sink);
+    return Walk(destFolder, input, overwrite, progress);
 }
 
 int InflateChunk(const unsigned char* data, DWORD dataLength, DWORD uncompressedLength,
@@ -124,8 +107,4 @@ int InflateChunk(const unsigned char* data, DWORD dataLength, DWORD uncompressed
     int result = g_inflater.Inflate(data, dataLength, uncompressedLength, sink);
     ReleaseOutsideWalk();
     return result;
-}
-
-const char* ExtractFailureReason() {
-    return g_reason;
 }

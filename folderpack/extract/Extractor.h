@@ -2,8 +2,9 @@
 // destination folder, with file data, creation and last-write times and attributes, asking
 // before it replaces anything and reporting progress. Names and lengths are checked by the
 // portable reader (folderpack/core/FolderPackReader.h) before anything is created; the file work
-// goes through the long-path wrappers of sys/, so a file's path may exceed 259 bytes, while every
-// folder on the way is made by MakePath (each leading part shorter than 256 bytes).
+// goes through the long-path wrappers of sys/, so a file's path may exceed 259 bytes; the
+// destination is made by MakePath, the folders below it one by one (each leading part shorter
+// than 256 bytes).
 //
 // Nothing is logged or shown, and nothing is undone on failure: entries extracted before a
 // failing one stay; a file that fails after its creation stays closed with what was written
@@ -12,7 +13,10 @@
 //
 // One extraction at a time per process: the inflate stream and the buffers are process-wide.
 // Memory: one 6 MiB read buffer and an inflate window of at most 8 MiB for the whole walk, from
-// the global heap (GlobalAlloc, zero-filled).
+// the global heap (GlobalAlloc, zero-filled), and a 64 KiB read-ahead block of the process's own.
+//
+// Each folder is made or checked once per walk: a folder that the walk has made or found to be a
+// folder (not a link) is not asked about again for the entries that land in it.
 #pragma once
 
 #include <windows.h>
@@ -34,7 +38,7 @@ typedef void (*FpProgressCallback)(int entryIndex, int entryCount, int doneLow, 
 // Extracts the archive at `archivePath` under `destFolder` (with or without a trailing
 // backslash). Either callback may be null; without `overwrite` an existing target is refused.
 // The archive is opened for reading with read sharing only, created empty when missing (which
-// the walk then rejects with FP_ERR_READ), and closed before returning.
+// the walk then rejects with FP_ERR_READ), read ahead in blocks, and closed before returning.
 // FP_OK; FP_ERR_OPEN when the archive cannot be opened (nothing else happens); otherwise the
 // code of ReadFolderPack.
 int ExtractFolderPack(const char* destFolder, const char* archivePath,
@@ -47,13 +51,10 @@ int ExtractFolderPack(const char* destFolder, const char* archivePath,
 // tag other than "FILE" and "FLDR"; the first failing entry's code (later entries untouched, no
 // progress call for it); FP_OK when every counted entry (none for a count of 0 or less) was
 // extracted, each followed by its progress call. Nothing after the last counted entry is read.
-int ReadFolderPack(const char* destFolder, HANDLE archive, FpOverwriteCallback overwrite,
-                   FpProgressCallback progress);
-
-// One FILE entry, the archive positioned behind its "FILE" tag; on FP_OK positioned behind the
-// entry's end value. The codes, and their order, are those of FpReader::ReadFileEntry
-// (folderpack/core/FolderPackReader.h) with `destFolder` as its prefix; this sink adds, and
-// says what stays on disk:
+//
+// A FILE entry's codes, in order, are those of FpReader::ReadFileEntry
+// (folderpack/core/FolderPackReader.h) with `destFolder` as its prefix; the sink adds, and says
+// what stays on disk:
 //   a code met up to the name's checks (FP_ERR_READ, FP_ERR_CREATE for a `destFolder` ending in
 //   a lead byte, FP_ERR_NAME, FP_ERR_LIMIT): nothing created;
 //   (start report)
@@ -69,22 +70,16 @@ int ReadFolderPack(const char* destFolder, HANDLE archive, FpOverwriteCallback o
 //   the data written before the failure (empty for FP_ERR_NOMEM).
 // On FP_OK the times are set on the open file, the file is closed, then its stored attributes are
 // set and the final report made.
-int ExtractFileEntry(HANDLE archive, const char* destFolder, FpOverwriteCallback overwrite,
-                     FpProgressCallback progress);
-
-// Why the last FILE entry of this process failed with FP_ERR_WRITE (FP_WHY_DAMAGED,
-// FP_WHY_SHORT_WRITE or FP_WHY_NO_MEMORY, see FpReader::FailureReason), for messages; null when
-// it did not. Cleared when a walk begins.
-const char* ExtractFailureReason();
-
-// One FLDR entry, the archive positioned behind its "FLDR" tag. Makes the folder and every
-// missing one above it, clears its read-only bit, sets its times and its stored attributes, then
-// reads the end tag. FP_ERR_READ, FP_ERR_NAME, FP_ERR_LIMIT as for a file (nothing created; the
-// folder itself, with or without a final backslash, must be shorter than 256 bytes too);
-// FP_ERR_CREATE, nothing created, when the folder or one on its way below `destFolder` is a link;
-// FP_ERR_CREATE when the folder cannot be opened for its times; then FP_ERR_READ or FP_ERR_FORMAT
-// (end tag not "FEND") with the folder already stamped. `progress` is never called.
-int ExtractFolderEntry(HANDLE archive, const char* destFolder, FpProgressCallback progress);
+// A FLDR entry makes the folder and every missing one above it, clears its read-only bit, sets
+// its times and its stored attributes, then reads the end tag. FP_ERR_READ, FP_ERR_NAME,
+// FP_ERR_LIMIT as for a file (nothing created; the folder itself, with or without a final
+// backslash, must be shorter than 256 bytes too); FP_ERR_CREATE, nothing created, when the folder
+// or one on its way below `destFolder` is a link; FP_ERR_CREATE when something other than a
+// folder stands in its place or the folder cannot be opened for its times; then FP_ERR_READ or
+// FP_ERR_FORMAT (end tag not "FEND") with the folder already stamped. It makes no byte-progress
+// call.
+int ReadFolderPack(const char* destFolder, HANDLE archive, FpOverwriteCallback overwrite,
+                   FpProgressCallback progress);
 
 // Inflates one compressed chunk (`dataLength` bytes at `data`, nothing beyond them read) through
 // the process-wide stream, as the walk does for every compressed chunk, and writes the result to

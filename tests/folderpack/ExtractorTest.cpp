@@ -3,6 +3,7 @@
 #include "folderpack/extract/Extractor.h"
 
 #include "folderpack/core/FileOutput.h"
+#include "folderpack/extract/DiskSinkWindows.h"
 #include "folderpack/pack/FolderPacker.h"
 
 #include "ArchiveBuilder.h"
@@ -171,6 +172,12 @@ TEST_F(Extractor, FolderInTheWayOfAFileAndExistingReadOnlyFolder) {
     EXPECT_EQ(ArchiveBuilder::kWritten, LastWrite(dest + "d\\"));
     EXPECT_EQ(FP_ERR_CREATE, Extract(ArchiveBuilder().Header(1).WholeFile("d", "x").bytes));
     EXPECT_EQ(std::vector<std::string>{dest + "d"}, g_asked);
+    // A file in the way of a folder is neither the folder nor stamped as one.
+    WriteBytes(dest + "f", "file");
+    for (const char* name : {"f\\", "f"})
+        EXPECT_EQ(FP_ERR_CREATE, Extract(ArchiveBuilder().Header(1).Folder(name).bytes)) << name;
+    EXPECT_EQ("file", ReadBytes(dest + "f"));
+    EXPECT_NE(ArchiveBuilder::kWritten, LastWrite(dest + "f"));
 }
 
 TEST_F(Extractor, FailuresStopTheWalkAndLeaveWhatWasWritten) {
@@ -276,6 +283,14 @@ TEST_F(Extractor, LinksInTheDestinationAreNotFollowed) {
         folder.Header(1).Folder(name);
         EXPECT_EQ(FP_ERR_CREATE, Extract(folder.bytes)) << name;
     }
+    // A folder the walk made or checked vouches for no other, not even one it is a prefix of.
+    const char* walks[][2] = {{"lin\\a.txt", "link\\b.txt"}, {"deep\\a.txt", "deep\\link\\b.txt"}};
+    for (const auto& names : walks) {
+        ArchiveBuilder pair;
+        pair.Header(2).WholeFile(names[0], "a").WholeFile(names[1], "evil");
+        EXPECT_EQ(FP_ERR_CREATE, Extract(pair.bytes)) << names[1];
+        EXPECT_EQ("a", ReadBytes(dest + names[0]));
+    }
     RemoveHostLink(dest + "link");
     RemoveHostLink(dest + "deep\\link");
     EXPECT_EQ((std::set<std::string>{"keep.txt"}), Listing(victim));
@@ -315,6 +330,26 @@ TEST_F(Extractor, InflateChunkWritesExactlyTheUncompressedLength) {
     EXPECT_EQ(FP_OK, InflateChunk(data, DWORD(zipped.size()), 6, out));
     CloseHandle(out);
     EXPECT_EQ("abcdef", ReadBytes(root + "chunk"));
+}
+
+TEST_F(Extractor, ReadAheadHandsOverEveryByteOnce) {
+    const std::string bytes = ArchiveBuilder::Noise(1000, 3);
+    WriteBytes(archive, bytes);
+    HANDLE file =
+        CreateFileA(archive.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    unsigned char block[7]; // reads shorter, as long and longer, across every boundary
+    FpReadAheadInput input(file, block, sizeof block);
+    std::string got;
+    for (uint32_t length = 0; got.size() + length <= bytes.size(); length = (length + 1) % 12) {
+        std::string piece(length, '\0');
+        ASSERT_EQ(FP_OK, input.Read(&piece[0], length));
+        got += piece;
+    }
+    EXPECT_EQ(bytes.substr(0, got.size()), got);
+    char rest[16];
+    EXPECT_EQ(FP_ERR_READ, input.Read(rest, uint32_t(bytes.size() - got.size() + 1)));
+    CloseHandle(file);
 }
 
 TEST_F(Extractor, PackedOnWindowsAndExtractedAgain) {

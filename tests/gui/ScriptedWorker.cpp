@@ -5,7 +5,6 @@
 #include "progress/Progress.h"
 #include "update/UpdateWorker.h"
 
-#include <stdio.h>
 #include <stdlib.h>
 
 UINT UpdateWorker(LPVOID) {
@@ -25,11 +24,7 @@ UINT UpdateWorker(LPVOID) {
     const int entries = 10;
     for (int entry = 1; entry <= entries; ++entry) {
         Sleep(30);
-        SetFilePos(entry * 1000 / entries);
-        char label[128];
-        snprintf(label, sizeof label, "ファイル展開中： %d ファイル中 %d ファイルを処理完了",
-                 entries, entry);
-        SetWindowTextA(g_hFileLabel, label);
+        PostFileProgress(entry, entries);
     }
     SetStepPos(4);
     while (release[0] && GetFileAttributesA(release) == INVALID_FILE_ATTRIBUTES)

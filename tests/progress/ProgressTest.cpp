@@ -43,6 +43,23 @@ DWORD WINAPI MoveFromAnotherThread(LPVOID) {
     return 0;
 }
 
+// The worker's side of the file progress: every entry of 5,000 posted to the window (fewer than a
+// queue holds on Windows, so the poster never waits here).
+DWORD WINAPI PostEveryEntry(LPVOID) {
+    for (int i = 1; i <= 5000; i++)
+        PostFileProgress(i, 5000);
+    return 0;
+}
+
+// The window's side: WM_UPDATE_PROGRESS as the dialog handles it.
+LRESULT CALLBACK ShowProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_UPDATE_PROGRESS) {
+        ShowFileProgress(static_cast<int>(wParam), static_cast<int>(lParam));
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 } // namespace
 
 TEST_F(ProgressBars, RangesAndPositionsLandOnTheirBars) {
@@ -89,4 +106,32 @@ TEST(Progress, NullHandlesDoNothing) {
     SetFileRange(1000);
     SetFilePos(1);
     EXPECT_EQ(0x8001, WM_UPDATE_DONE);
+}
+
+// The worker posts and goes on: it ends before this thread has handled any of its counts, and the
+// last count reaches the bar and the label once they are.
+TEST_F(ProgressBars, FileProgressIsPostedWithoutWaitingAndTheLastCountIsShown) {
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ShowProgressProc));
+    g_hDialog = window;
+    g_hFileLabel = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 40, 200, 10, window, nullptr,
+                                   nullptr, nullptr);
+    SetFileRange(1000);
+    HANDLE thread = CreateThread(nullptr, 0, PostEveryEntry, nullptr, 0, nullptr);
+    ASSERT_NE(nullptr, thread);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 60000));
+    CloseHandle(thread);
+    EXPECT_EQ(0, Pos(g_hFileBar));
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+    EXPECT_EQ(1000, Pos(g_hFileBar));
+    char text[256] = "";
+    GetWindowTextA(g_hFileLabel, text, sizeof text);
+    EXPECT_STREQ("ファイル展開中： 5000 ファイル中 5000 ファイルを処理完了", text);
+
+    // Without a bar and a label (a run without a dialog) nothing is posted.
+    g_hFileBar = g_hFileLabel = nullptr;
+    PostFileProgress(1, 1);
+    EXPECT_FALSE(PeekMessageA(&msg, window, WM_UPDATE_PROGRESS, WM_UPDATE_PROGRESS, PM_REMOVE));
+    g_hDialog = nullptr;
 }

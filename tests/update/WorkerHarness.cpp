@@ -28,6 +28,10 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         g_run->detail = static_cast<long>(lParam);
         return 0;
     }
+    if (message == WM_UPDATE_PROGRESS) {
+        ShowFileProgress(static_cast<int>(wParam), static_cast<int>(lParam));
+        return 0;
+    }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
