@@ -8,6 +8,16 @@ HWND g_hFileBar = nullptr;
 HWND g_hFileLabel = nullptr;
 DWORD g_setupExitCode = 0;
 
+namespace {
+
+// WM_UPDATE_PROGRESS messages posted and not yet shown. The worker waits while this many are:
+// far below the system's limit of a queue (10,000 on Windows; Wine has none), so the queue stays
+// short and WM_UPDATE_DONE always finds room in it.
+const LONG kMaxPendingProgress = 1000;
+volatile LONG g_pendingProgress = 0;
+
+} // namespace
+
 static void SendToBar(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
     if (bar)
         SendMessageA(bar, message, wParam, lParam);
@@ -32,15 +42,28 @@ void SetFilePos(int pos) {
 void PostFileProgress(int entryIndex, int entryCount) {
     if (!g_hDialog || (!g_hFileBar && !g_hFileLabel))
         return;
+    while (g_pendingProgress >= kMaxPendingProgress) {
+        if (!IsWindow(g_hDialog))
+            return;
+        Sleep(1);
+    }
+    InterlockedIncrement(&g_pendingProgress);
     while (!PostMessageA(g_hDialog, WM_UPDATE_PROGRESS, static_cast<WPARAM>(entryIndex),
                          static_cast<LPARAM>(entryCount))) {
-        if (GetLastError() != ERROR_NOT_ENOUGH_QUOTA || !IsWindow(g_hDialog))
+        if (GetLastError() != ERROR_NOT_ENOUGH_QUOTA || !IsWindow(g_hDialog)) {
+            InterlockedDecrement(&g_pendingProgress);
             return;
+        }
         Sleep(1);
     }
 }
 
 void ShowFileProgress(int entryIndex, int entryCount) {
+    // One posted message handled; never below 0 for a call that none was posted for.
+    for (LONG pending = g_pendingProgress; pending > 0; pending = g_pendingProgress) {
+        if (InterlockedCompareExchange(&g_pendingProgress, pending - 1, pending) == pending)
+            break;
+    }
     if (entryIndex <= 0 || entryCount <= 0)
         return;
     // In 64 bits: entryIndex * 1000 overflows 32 bits from about two million entries.

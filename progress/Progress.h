@@ -39,13 +39,14 @@ void SetFileRange(int n);
 void SetFilePos(int pos);
 
 // The file progress of one extracted entry, from the worker: posts WM_UPDATE_PROGRESS to
-// g_hDialog and returns without waiting for the dialog's thread. While the dialog's queue is full
-// (10,000 posted messages on Windows) it waits for room, so no count is dropped. Does nothing
-// without a file bar and a label (a run without a dialog) or without g_hDialog.
+// g_hDialog and returns without waiting for the dialog's thread. While 1,000 of these messages
+// wait in the dialog's queue (or the system's queue is full) it waits for room, so no count is
+// dropped and the queue stays bounded; it returns without posting once g_hDialog is gone. Does
+// nothing without a file bar and a label (a run without a dialog) or without g_hDialog.
 void PostFileProgress(int entryIndex, int entryCount);
 
-// On the dialog's thread, for WM_UPDATE_PROGRESS: SetFilePos with entryIndex * 1000 / entryCount
-// (truncated; the last entry gives 1000) and the label's text "ファイル展開中： %d ファイル中 %d
-// ファイルを処理完了" with entryCount, then entryIndex. Does nothing for entryIndex or entryCount
-// of 0 or less.
+// On the dialog's thread, for WM_UPDATE_PROGRESS (counting the message as handled): SetFilePos with
+// entryIndex * 1000 / entryCount (truncated; the last entry gives 1000) and the label's text
+// "ファイル展開中： %d ファイル中 %d ファイルを処理完了" with entryCount, then entryIndex. Does
+// nothing for entryIndex or entryCount of 0 or less.
 void ShowFileProgress(int entryIndex, int entryCount);

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 // A top-level window with two real progress bars, stored as the dialog would store them.
@@ -43,21 +45,36 @@ DWORD WINAPI MoveFromAnotherThread(LPVOID) {
     return 0;
 }
 
-// The worker's side of the file progress: every entry of 5,000 posted to the window (fewer than a
-// queue holds on Windows, so the poster never waits here).
-DWORD WINAPI PostEveryEntry(LPVOID) {
-    for (int i = 1; i <= 5000; i++)
-        PostFileProgress(i, 5000);
+// The worker's side of the file progress: entries g_firstPost to g_lastPost of 3,000, posted.
+int g_firstPost = 0;
+int g_lastPost = 0;
+DWORD WINAPI PostEntries(LPVOID) {
+    for (int i = g_firstPost; i <= g_lastPost; i++)
+        PostFileProgress(i, 3000);
     return 0;
 }
 
-// The window's side: WM_UPDATE_PROGRESS as the dialog handles it.
+HANDLE StartPosting(int first, int last) {
+    g_firstPost = first;
+    g_lastPost = last;
+    return CreateThread(nullptr, 0, PostEntries, nullptr, 0, nullptr);
+}
+
+// The window's side: WM_UPDATE_PROGRESS as the dialog handles it, each count kept.
+std::vector<int> g_shown;
 LRESULT CALLBACK ShowProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_UPDATE_PROGRESS) {
+        g_shown.push_back(static_cast<int>(wParam));
         ShowFileProgress(static_cast<int>(wParam), static_cast<int>(lParam));
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void HandlePosted() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
 }
 
 } // namespace
@@ -108,30 +125,42 @@ TEST(Progress, NullHandlesDoNothing) {
     EXPECT_EQ(0x8001, WM_UPDATE_DONE);
 }
 
-// The worker posts and goes on: it ends before this thread has handled any of its counts, and the
-// last count reaches the bar and the label once they are.
-TEST_F(ProgressBars, FileProgressIsPostedWithoutWaitingAndTheLastCountIsShown) {
+// The worker posts and goes on while up to 1,000 counts wait for the dialog; beyond that it waits
+// for the dialog to catch up (Wine's queues have no limit of their own), and every count reaches
+// the bar and the label, in order.
+TEST_F(ProgressBars, FileProgressIsPostedWithoutWaitingBoundedAndEveryCountIsShown) {
     SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ShowProgressProc));
     g_hDialog = window;
     g_hFileLabel = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 40, 200, 10, window, nullptr,
                                    nullptr, nullptr);
     SetFileRange(1000);
-    HANDLE thread = CreateThread(nullptr, 0, PostEveryEntry, nullptr, 0, nullptr);
+    g_shown.clear();
+    HANDLE thread = StartPosting(1, 1000);
     ASSERT_NE(nullptr, thread);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 60000));
     CloseHandle(thread);
     EXPECT_EQ(0, Pos(g_hFileBar));
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&msg);
+
+    thread = StartPosting(1001, 3000);
+    ASSERT_NE(nullptr, thread);
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(thread, 300));
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, 60000, QS_ALLPOSTMESSAGE) ==
+           WAIT_OBJECT_0 + 1)
+        HandlePosted();
+    CloseHandle(thread);
+    HandlePosted();
+    ASSERT_EQ(3000u, g_shown.size());
+    for (int i = 0; i < 3000; i++)
+        ASSERT_EQ(i + 1, g_shown[i]);
     EXPECT_EQ(1000, Pos(g_hFileBar));
     char text[256] = "";
     GetWindowTextA(g_hFileLabel, text, sizeof text);
-    EXPECT_STREQ("ファイル展開中： 5000 ファイル中 5000 ファイルを処理完了", text);
+    EXPECT_STREQ("ファイル展開中： 3000 ファイル中 3000 ファイルを処理完了", text);
 
     // Without a bar and a label (a run without a dialog) nothing is posted.
     g_hFileBar = g_hFileLabel = nullptr;
     PostFileProgress(1, 1);
+    MSG msg;
     EXPECT_FALSE(PeekMessageA(&msg, window, WM_UPDATE_PROGRESS, WM_UPDATE_PROGRESS, PM_REMOVE));
     g_hDialog = nullptr;
 }
