@@ -76,7 +76,11 @@ int CScaledBitmap::Fit(HWND control, int width, int height) {
     HBITMAP copy = Stretch(source, own.bmWidth, own.bmHeight, fitWidth, fitHeight);
     if (!copy)
         return -1;
-    SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(copy));
+    // The static gives its former bitmap back and forgets it: deleted here, or it leaks.
+    HGDIOBJ former = reinterpret_cast<HGDIOBJ>(
+        SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(copy)));
+    if (former && former != copy)
+        DeleteObject(former);
     SetWindowPos(control, nullptr, 0, 0, fitWidth, fitHeight,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     m_bitmap = copy;

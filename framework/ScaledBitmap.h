@@ -15,7 +15,8 @@ public:
     // dialog template, `width` x `height` dialog units, mapped to pixels by the dialog's font:
     // the bitmap, its shape kept, fills that width (or that height, when the height is what
     // limits it). When that is its own size nothing changes; otherwise the static gets a
-    // stretched 24-bit copy and takes its size, its top-left corner kept.
+    // stretched 24-bit copy and takes its size, its top-left corner kept, and the bitmap it
+    // showed before (the one it loaded from its template) is deleted.
     // Returns 1 when the copy is in place; 0 when nothing had to change; -1 when the size is
     // not positive, a copy is already in place, the control holds no bitmap, the bitmap would
     // grow more than 8 times or the copy cannot be made, the static left as it was.

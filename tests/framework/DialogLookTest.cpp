@@ -7,6 +7,7 @@
 #include <oleacc.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -67,6 +68,9 @@ TEST_F(DialogLook, TheBannerFillsItsControlWithItsShapeKept) {
     CScaledBitmap wide;
     control = Picture(box.cx / 2, box.cy / 4);
     ASSERT_EQ(wide.Fit(control, 100, 40), 1);
+    // The bitmap the static gave up is deleted, not leaked.
+    EXPECT_EQ(GetObjectType(m_bitmaps.back()), 0u);
+    m_bitmaps.pop_back();
     EXPECT_EQ(reinterpret_cast<HBITMAP>(SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0)),
               wide.Get());
     SIZE size = Size(control);
@@ -78,6 +82,7 @@ TEST_F(DialogLook, TheBannerFillsItsControlWithItsShapeKept) {
     CScaledBitmap tall;
     control = Picture(box.cx / 8, box.cy / 2);
     ASSERT_EQ(tall.Fit(control, 100, 40), 1);
+    m_bitmaps.pop_back();
     EXPECT_EQ(Size(control).cy, box.cy);
 
     CScaledBitmap none;
