@@ -6,6 +6,10 @@
 #include "sys/Folder.h"
 #include "sys/LongPath.h"
 
+#ifndef ERROR_STOPPED_ON_SYMLINK
+#define ERROR_STOPPED_ON_SYMLINK 681L
+#endif
+
 namespace {
 
 FILETIME ToFileTime(uint64_t value) {
@@ -101,6 +105,60 @@ char* FpDiskSinkWindows::TargetPath(const FpEntry& entry, size_t* nameStart) {
     return m_path;
 }
 
+FpDiskSinkWindows::~FpDiskSinkWindows() {
+    for (HANDLE pin : m_pins)
+        CloseHandle(pin);
+}
+
+namespace {
+
+// `folder` held open for attributes only, which stands in the way of nobody's reading or writing,
+// only of a rename or a deletion (they need DELETE). INVALID_HANDLE_VALUE when it cannot be
+// held (someone holds it for deletion); ERROR_STOPPED_ON_SYMLINK as the last error with
+// INVALID_HANDLE_VALUE when what opens is a link or no folder after all.
+HANDLE HoldFolder(const char* folder) {
+    HANDLE held = LongCreateFile(folder, FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+    if (held == INVALID_HANDLE_VALUE || held == NULL)
+        return INVALID_HANDLE_VALUE;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(held, &info) &&
+        ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+         !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))) {
+        CloseHandle(held);
+        SetLastError(ERROR_STOPPED_ON_SYMLINK);
+        return INVALID_HANDLE_VALUE;
+    }
+    return held;
+}
+
+} // namespace
+
+// `path` up to `end` (a folder just made or checked, not the destination) becomes the deepest
+// known folder: the held folders that are not on its way are let go, and it is held itself.
+// FP_OK, or FP_ERR_CREATE when what opens there is a link after all. A folder that cannot be
+// held stays known without being held, as the destination does then.
+int FpDiskSinkWindows::Know(const char* path, size_t end) {
+    size_t keep = 0;
+    while (keep < m_pins.size() && m_pinEnds[keep] < end && IsKnown(path, m_pinEnds[keep]))
+        ++keep;
+    for (size_t k = keep; k < m_pins.size(); ++k)
+        CloseHandle(m_pins[k]);
+    m_pins.resize(keep);
+    m_pinEnds.resize(keep);
+    memcpy(m_known, path, end);
+    m_known[end] = '\0';
+    m_knownLength = end;
+    SetLastError(0);
+    HANDLE held = HoldFolder(m_known);
+    if (held == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_STOPPED_ON_SYMLINK ? FP_ERR_CREATE : FP_OK;
+    m_pins.push_back(held);
+    m_pinEnds.push_back(end);
+    return FP_OK;
+}
+
 int FpDiskSinkWindows::IsKnown(const char* path, size_t end) const {
     if (end > m_knownLength || memcmp(path, m_known, end) != 0)
         return 0;
@@ -120,8 +178,12 @@ int FpDiskSinkWindows::PrepareFolders(char* path, size_t nameStart, size_t end) 
         if (nameStart > 0)
             MakePath(path);
         memcpy(m_known, path, nameStart);
+        m_known[nameStart] = '\0';
         m_knownLength = nameStart;
         path[nameStart] = saved;
+        // Held open like the folders below it, for the whole walk; the caller chose it, so a
+        // link there is taken as it was before (and not held).
+        m_destination.Reset(HoldFolder(m_known));
     }
     int afterSeparator = 1; // a doubled separator ends no folder
     for (size_t i = nameStart; i <= end; i += FpCharLength(path + i)) {
@@ -135,8 +197,8 @@ int FpDiskSinkWindows::PrepareFolders(char* path, size_t nameStart, size_t end) 
                 return FP_ERR_CREATE;
             if (state == NOT_A_FOLDER)
                 return 1;
-            memcpy(m_known, path, i);
-            m_knownLength = i;
+            if (Know(path, i) != FP_OK)
+                return FP_ERR_CREATE;
         }
         afterSeparator = i < end && IsSeparator(path[i]);
         if (i == end)

@@ -4,6 +4,8 @@
 // the way is made once per walk, and nothing is written through a link.
 #pragma once
 
+#include <vector>
+
 #include <windows.h>
 
 #include "folderpack/core/FolderPackReader.h"
@@ -69,7 +71,9 @@ public:
 
 // One sink serves one walk: it remembers the folders it has made or checked (their links
 // included) and asks the system again for none of them. A folder it has not seen is checked,
-// and made when missing, before anything lands in it.
+// and made when missing, before anything lands in it. While the walk trusts a folder, the sink
+// holds it open without delete sharing, so that on Windows no other process can move or delete
+// it and put a link in its place (a host's `mv` under Wine is not held back).
 class FpDiskSinkWindows : public FpSink {
 public:
     // With `overwrite` 1 an existing target is replaced; with 0 `listener` is asked, and without
@@ -80,6 +84,7 @@ public:
     // fail with FP_ERR_LIMIT, nothing created.
     FpDiskSinkWindows(int overwrite, FpDiskListener* listener, const char* root = nullptr)
         : m_overwrite(overwrite), m_listener(listener), m_root(root) {}
+    ~FpDiskSinkWindows() override;
 
     // Codes, in order, and what stays on disk: FP_ERR_CREATE when a folder on the way below the
     // destination, or the target itself, is a link (nothing created); the missing folders of
@@ -111,6 +116,7 @@ private:
     char* TargetPath(const FpEntry& entry, size_t* nameStart);
     int PrepareFolders(char* path, size_t nameStart, size_t end);
     int IsKnown(const char* path, size_t end) const;
+    int Know(const char* path, size_t end);
 
     int m_overwrite;
     FpDiskListener* m_listener;
@@ -121,4 +127,9 @@ private:
     // above it are known. m_knownLength 0: none yet, the destination not made either.
     char m_known[FP_SINK_PATH_SIZE];
     size_t m_knownLength = 0;
+    // The destination, and the known folders below it, held open, outermost first: m_pins[k]
+    // is the folder whose path ends at m_pinEnds[k] in m_known.
+    OwnedHandle m_destination;
+    std::vector<HANDLE> m_pins;
+    std::vector<size_t> m_pinEnds;
 };

@@ -297,6 +297,52 @@ TEST_F(Extractor, LinksInTheDestinationAreNotFollowed) {
     EXPECT_EQ("keep", ReadBytes(victim + "keep.txt"));
 }
 
+// A folder the walk trusts is held open: no other process can move it away, to put a link in
+// its place, until the walk is done.
+static std::string g_movedFolder;
+static DWORD g_moveError;
+static void MoveFolderAfterFirstEntry(int index, int, int, int, int, int) {
+    if (index == 1)
+        g_moveError = MoveFileExA(g_movedFolder.c_str(), (g_movedFolder + ".old").c_str(), 0)
+                          ? ERROR_SUCCESS
+                          : GetLastError();
+}
+
+// Whether the system refuses to rename a folder someone holds open without delete sharing, as
+// Windows does; Wine 8 renames it all the same.
+static bool RenameRespectsDeleteSharing(const std::string& folder) {
+    MakePath((folder + "\\").c_str());
+    HANDLE held =
+        CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    bool refused = !MoveFileExA(folder.c_str(), (folder + ".moved").c_str(), 0);
+    CloseHandle(held);
+    return refused;
+}
+
+TEST_F(Extractor, ATrustedFolderCannotBeMovedAwayMidWalk) {
+    if (!RenameRespectsDeleteSharing(root + "probe"))
+        GTEST_SKIP() << "this system renames a folder held without delete sharing (Wine 8)";
+    ArchiveBuilder three;
+    three.Header(3)
+        .WholeFile("d\\a.txt", "a")
+        .WholeFile("d\\b.txt", "b")
+        .WholeFile("d\\e\\c.txt", "c");
+    WriteBytes(archive, three.bytes);
+    for (const char* folder : {"d", ""}) {
+        RemoveAll(dest);
+        g_movedFolder = dest + folder;
+        g_moveError = ERROR_SUCCESS;
+        if (g_movedFolder.back() == '\\')
+            g_movedFolder.pop_back();
+        EXPECT_EQ(FP_OK, ExtractFolderPack(dest.c_str(), archive.c_str(), Answer,
+                                           MoveFolderAfterFirstEntry));
+        EXPECT_NE(DWORD(ERROR_SUCCESS), g_moveError) << g_movedFolder;
+        EXPECT_FALSE(Exists(g_movedFolder + ".old"));
+        EXPECT_EQ("c", ReadBytes(dest + "d\\e\\c.txt"));
+    }
+}
+
 TEST_F(Extractor, CorruptedArchivesFailCleanlyInsideTheDestination) {
     ArchiveBuilder a;
     a.Header(4).WholeFile("d\\one.txt", std::string(3000, '1')).Folder("d\\");
