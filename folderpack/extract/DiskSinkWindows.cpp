@@ -140,8 +140,11 @@ HANDLE HoldFolder(const char* folder) {
 // FP_OK, or FP_ERR_CREATE when what opens there is a link after all. A folder that cannot be
 // held stays known without being held, as the destination does then.
 int FpDiskSinkWindows::Know(const char* path, size_t end) {
+    // A held folder stays when it lies on the new folder's way: the same bytes up to its end,
+    // where `path` has a separator (both are character boundaries there).
     size_t keep = 0;
-    while (keep < m_pins.size() && m_pinEnds[keep] < end && IsKnown(path, m_pinEnds[keep]))
+    while (keep < m_pins.size() && m_pinEnds[keep] < end && IsSeparator(path[m_pinEnds[keep]]) &&
+           IsKnown(path, m_pinEnds[keep]))
         ++keep;
     for (size_t k = keep; k < m_pins.size(); ++k)
         CloseHandle(m_pins[k]);
