@@ -57,7 +57,7 @@ BOOL CVarnockDlg::OnInitDialog() {
     g_hFileBar = GetDlgItem(IDC_FILE_BAR);
     g_hFileLabel = GetDlgItem(IDC_FILE_LABEL);
     NameProgressBars(g_hStepBar, g_hFileBar);
-    m_banner.Fit(BannerControl(m_hWnd), BANNER_WIDTH_DLU, BANNER_HEIGHT_DLU);
+    FitBanner(&m_banner, m_hWnd);
 
     if (!AfxBeginThread(UpdateWorker, nullptr)) {
         PostMessageA(m_hWnd, WM_UPDATE_DONE, UPDATE_ERR_THREAD,

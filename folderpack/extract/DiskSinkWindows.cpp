@@ -39,6 +39,27 @@ FolderState MakeOrCheck(const char* path) {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FOLDER : NOT_A_FOLDER;
 }
 
+// `folder` held open for attributes only, which stands in the way of nobody's reading or writing,
+// only of a rename or a deletion (they need DELETE). INVALID_HANDLE_VALUE when it cannot be
+// held (someone holds it for deletion); ERROR_STOPPED_ON_SYMLINK as the last error with
+// INVALID_HANDLE_VALUE when what opens is a link or no folder after all.
+HANDLE HoldFolder(const char* folder) {
+    HANDLE held = LongCreateFile(folder, FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+    if (held == INVALID_HANDLE_VALUE || held == NULL)
+        return INVALID_HANDLE_VALUE;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(held, &info) &&
+        ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+         !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))) {
+        CloseHandle(held);
+        SetLastError(ERROR_STOPPED_ON_SYMLINK);
+        return INVALID_HANDLE_VALUE;
+    }
+    return held;
+}
+
 } // namespace
 
 int FpHandleOutput::Write(const unsigned char* data, uint32_t length) {
@@ -106,50 +127,24 @@ char* FpDiskSinkWindows::TargetPath(const FpEntry& entry, size_t* nameStart) {
 }
 
 FpDiskSinkWindows::~FpDiskSinkWindows() {
-    for (HANDLE pin : m_pins)
-        CloseHandle(pin);
+    for (const HeldFolder& folder : m_held)
+        CloseHandle(folder.handle);
 }
-
-namespace {
-
-// `folder` held open for attributes only, which stands in the way of nobody's reading or writing,
-// only of a rename or a deletion (they need DELETE). INVALID_HANDLE_VALUE when it cannot be
-// held (someone holds it for deletion); ERROR_STOPPED_ON_SYMLINK as the last error with
-// INVALID_HANDLE_VALUE when what opens is a link or no folder after all.
-HANDLE HoldFolder(const char* folder) {
-    HANDLE held = LongCreateFile(folder, FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
-                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
-    if (held == INVALID_HANDLE_VALUE || held == NULL)
-        return INVALID_HANDLE_VALUE;
-    BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileInformationByHandle(held, &info) &&
-        ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-         !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))) {
-        CloseHandle(held);
-        SetLastError(ERROR_STOPPED_ON_SYMLINK);
-        return INVALID_HANDLE_VALUE;
-    }
-    return held;
-}
-
-} // namespace
 
 // `path` up to `end` (a folder just made or checked, not the destination) becomes the deepest
 // known folder: the held folders that are not on its way are let go, and it is held itself.
 // FP_OK, or FP_ERR_CREATE when what opens there is a link after all. A folder that cannot be
 // held stays known without being held, as the destination does then.
 int FpDiskSinkWindows::Know(const char* path, size_t end) {
-    // A held folder stays when it lies on the new folder's way: the same bytes up to its end,
-    // where `path` has a separator (both are character boundaries there).
+    // A held folder (an ancestor of the old known one) stays when it lies on the new one's way:
+    // the same bytes up to its end, where `path` has a separator.
     size_t keep = 0;
-    while (keep < m_pins.size() && m_pinEnds[keep] < end && IsSeparator(path[m_pinEnds[keep]]) &&
-           IsKnown(path, m_pinEnds[keep]))
+    while (keep < m_held.size() && m_held[keep].end < end &&
+           memcmp(path, m_known, m_held[keep].end) == 0 && IsSeparator(path[m_held[keep].end]))
         ++keep;
-    for (size_t k = keep; k < m_pins.size(); ++k)
-        CloseHandle(m_pins[k]);
-    m_pins.resize(keep);
-    m_pinEnds.resize(keep);
+    for (size_t k = keep; k < m_held.size(); ++k)
+        CloseHandle(m_held[k].handle);
+    m_held.resize(keep);
     memcpy(m_known, path, end);
     m_known[end] = '\0';
     m_knownLength = end;
@@ -157,8 +152,8 @@ int FpDiskSinkWindows::Know(const char* path, size_t end) {
     HANDLE held = HoldFolder(m_known);
     if (held == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_STOPPED_ON_SYMLINK ? FP_ERR_CREATE : FP_OK;
-    m_pins.push_back(held);
-    m_pinEnds.push_back(end);
+    HeldFolder folder = {held, end};
+    m_held.push_back(folder);
     return FP_OK;
 }
 

@@ -127,9 +127,12 @@ private:
     // above it are known. m_knownLength 0: none yet, the destination not made either.
     char m_known[FP_SINK_PATH_SIZE];
     size_t m_knownLength = 0;
-    // The destination, and the known folders below it, held open, outermost first: m_pins[k]
-    // is the folder whose path ends at m_pinEnds[k] in m_known.
+    // The destination, and the known folders below it held open, outermost first: each the
+    // folder whose path ends at `end` in m_known.
     OwnedHandle m_destination;
-    std::vector<HANDLE> m_pins;
-    std::vector<size_t> m_pinEnds;
+    struct HeldFolder {
+        HANDLE handle;
+        size_t end;
+    };
+    std::vector<HeldFolder> m_held;
 };
