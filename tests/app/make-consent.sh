@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Which builds `make` gives the unattended consent: only UNATTENDED=1 on the command line, said
 # in one line; another value stops make with one line; one from the environment is ignored,
-# saying so. Reads the configure line `make -n` would run.
+# saying so; `make release` records the same in RELEASE.txt. Reads the lines `make -n` would run.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 status=0
@@ -32,4 +32,8 @@ check "UNATTENDED=no" 2 "" 'UNATTENDED=no: give UNATTENDED=1 .*, or leave the va
 check "UNATTENDED=0" 2 "" 'UNATTENDED=0: give UNATTENDED=1' -- make -n win64 UNATTENDED=0
 check "from the environment" 0 VARNOCK_UNATTENDED=OFF 'UNATTENDED in the environment is ignored' \
     -- env UNATTENDED=1 make -n win64
+check "release with UNATTENDED=1" 0 VARNOCK_UNATTENDED=ON 'scripts/release-info build/win64 ON' \
+    -- make -n release UNATTENDED=1
+check "release without" 0 VARNOCK_UNATTENDED=OFF 'scripts/release-info build/win64 OFF' \
+    -- make -n release
 exit $status

@@ -90,7 +90,8 @@ install() {
 
 # launch EXE [NAME=VALUE...]: starts EXE (a Unix path, or a name in build/win64/bin) with the
 # temporary folder $launch_temp and these variables; launch_hidden starts it where nobody can
-# see or answer anything.
+# see or answer anything. With VARNOCK_GUI_LOCALE set (en_US.UTF-8: a server whose system code
+# page is 1252), every program starts in that locale unless a scenario names its own.
 launch_temp=$temp
 launch() { launch_by launch "$@"; }
 launch_hidden() { launch_by launch-hidden "$@"; }
@@ -99,8 +100,10 @@ launch_by() {
     [[ $exe == /* ]] || exe=$VARNOCK_BIN/$exe
     shift 2
     mkdir -p "$(unix_of "$launch_temp")"
+    local locale=()
+    [ -n "${VARNOCK_GUI_LOCALE:-}" ] && locale=("LANG=$VARNOCK_GUI_LOCALE" "LC_ALL=$VARNOCK_GUI_LOCALE")
     must "$verb" "Z:${exe//\//\\}" "TMP=$launch_temp" "TEMP=$launch_temp" \
-        "VARNOCK_RELEASE=$release" "VARNOCK_SETUP_RECORD=$setup_record" "$@"
+        "VARNOCK_RELEASE=$release" "VARNOCK_SETUP_RECORD=$setup_record" "${locale[@]}" "$@"
 }
 
 # The confirmation question; leaves its window in Q.
